@@ -1,0 +1,152 @@
+#include "modmain.h"
+
+void modMain::MoveSelection(int box) {
+    UnselectBox(CurBox);
+    CurBox = static_cast<std::int16_t>(box);
+    SelectBox(CurBox);
+}
+
+bool modMain::BBox_MouseDown(int Index, int Button) {
+    if (!IsEditMode() || Index < 0 || Index >= kBoxes)
+        return false;
+    UnselectBox(CurBox);
+    CurBox = static_cast<std::int16_t>(Index);
+    CurSheet = static_cast<std::int16_t>(Index / kCellsPerSheet);
+    SelectBox(CurBox);
+    Refresh();
+    return Button == kRightButton;
+}
+
+void modMain::Form_KeyDown(int KeyCode, int Shift) {
+    // Stage 1: selection and free hole, edit mode only.
+    CurSheet = static_cast<std::int16_t>(CurBox / kCellsPerSheet);
+    const int c = CurBox - kCellsPerSheet * CurSheet;
+    const bool editing = IsEditMode();
+    if (editing) {
+        const int col = c % 5;
+        switch (KeyCode) {
+        case vk::Up:
+            if (c >= 5)
+                MoveSelection(CurBox - 5);
+            else if (CurSheet >= 4)
+                MoveSelection(25 * (CurSheet - 4) + c + 20);
+            break;
+        case vk::Down:
+            if (c < 20)
+                MoveSelection(CurBox + 5);
+            else if (CurSheet <= 3)
+                MoveSelection(25 * (CurSheet + 4) + c - 20);
+            break;
+        case vk::Left:
+            if (col != 0)
+                MoveSelection(CurBox - 1);
+            else if (CurSheet != 0 && CurSheet != 4)
+                MoveSelection(25 * (CurSheet - 1) + c + 4);
+            break;
+        case vk::Right:
+            if (col != 4)
+                MoveSelection(CurBox + 1);
+            else if (CurSheet != 3 && CurSheet != 7)
+                MoveSelection(25 * (CurSheet + 1) + c - 4);
+            break;
+        case vk::Tab:
+            if (Shift == 0) {
+                CurSheet = static_cast<std::int16_t>((CurSheet + 1) % kSheets);
+                MoveSelection(CurBox + 25 > kBoxes - 1 ? CurBox + 25 - kBoxes : CurBox + 25);
+            } else if (Shift == kShiftMask) {
+                CurSheet = static_cast<std::int16_t>(CurSheet - 1 < 0 ? kSheets - 1 : CurSheet - 1);
+                MoveSelection(CurBox - 25 < 0 ? CurBox - 25 + kBoxes : CurBox - 25);
+            }
+            break;
+        case vk::At:
+            BBox[CurBox].Caption = "@";
+            DocChanged = -1;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Stage 2: digits and Enter, both modes.
+    int digit = -1;
+    if (KeyCode >= vk::Digit0 && KeyCode <= vk::Digit9)
+        digit = KeyCode - vk::Digit0;
+    else if (KeyCode >= vk::Numpad0 && KeyCode <= vk::Numpad9)
+        digit = KeyCode - vk::Numpad0;
+
+    if (digit >= 0) {
+        InputBuf = "0" + InputBuf + static_cast<char>('0' + digit);
+        // The typed number is the last two characters; every digit is stored behind a "0".
+        const int tens = InputBuf[InputBuf.size() - 2] - '0';
+        const std::string typed = std::to_string(tens * 10 + digit);
+        if (IsEditMode()) {
+            BBox[CurBox].Caption = typed;
+            DocChanged = -1;
+        } else if (SysSetting.RunMode == 0) {
+            LBInput = typed;
+        }
+        // Keep the buffer short: only its last two characters ever count.
+        if (InputBuf.size() > 2)
+            InputBuf.erase(0, InputBuf.size() - 2);
+    } else if (KeyCode == vk::Return || KeyCode == vk::Separator) {
+        if (IsEditMode()) {
+            const int next = c + 1 > 24 ? 0 : c + 1;
+            MoveSelection(25 * CurSheet + next);
+        } else if (!LBInput.empty()) {
+            CallNumber();
+            return;
+        }
+    }
+    Refresh();
+}
+
+void modMain::LBInput_Click() {
+    if (IsEditMode() || LBInput.empty())
+        return;
+    CallNumber();
+}
+
+void modMain::DeleteCell() {
+    BBox[CurBox].Caption.clear();
+    // Every other edit marks the document changed; a deleted number must not be lost
+    // without the save question either.
+    DocChanged = -1;
+    Refresh();
+}
+
+void modMain::ClearCurrentSheet() {
+    ClearSheet(CurBox / kCellsPerSheet);
+    Yield();
+    DocChanged = -1;
+}
+
+void modMain::ClearAllSheets() {
+    if (MsgBox("全てのｼｰﾄを消去します。よろしいですか?", vbYesNoExclamation, "全てのｼｰﾄを消去") == vbNo)
+        return;
+    for (int s = 0; s < kSheets; ++s)
+        ClearSheet(s);
+    Yield();
+    DocChanged = -1;
+}
+
+void modMain::SetFreeHoles() {
+    if (MsgBox("ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定します。よろしいですか?", vbYesNoExclamation,
+               "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定") == vbNo)
+        return;
+    for (int s = 0; s < kSheets; ++s)
+        BBox[s * kCellsPerSheet + 12].Caption = "@";
+    DocChanged = -1;
+    Refresh();
+}
+
+void modMain::SetCurrentFreeHole() {
+    BBox[(CurBox / kCellsPerSheet) * kCellsPerSheet + 12].Caption = "@";
+    DocChanged = -1;
+    Refresh();
+}
+
+void modMain::RenameCurrentSheet(const std::string& name) {
+    DocChanged = -1;
+    BSheet[CurBox / kCellsPerSheet] = name;
+    Refresh();
+}

@@ -1,0 +1,153 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+constexpr int kSheets = 8;
+constexpr int kCellsPerSheet = 25;
+constexpr int kBoxes = kSheets * kCellsPerSheet;
+constexpr int kHistoryLabels = 7;
+constexpr int kHistorySize = 100; // entries 0..99 in use
+constexpr std::int16_t kNoNumber = 999;
+
+// The mode captions the logic compares against.
+inline constexpr std::string_view kEditModeCaption = "編集モード";
+inline constexpr std::string_view kPausedCaption = "一時停止";
+
+enum class Colour : std::uint8_t { Black, White, Blue, Red, Navy, ButtonFace };
+
+struct SettingRecord {
+    std::int16_t RunMode = 0; // 0 RealRun, 1 RandRun
+    std::int16_t MinNumber = 0;
+    std::int16_t MaxNumber = 0;
+    int RangeSize() const { return MaxNumber - MinNumber + 1; }
+    bool operator==(const SettingRecord&) const = default;
+};
+
+struct Cell {
+    std::string Caption;
+    Colour ForeColor = Colour::Black;
+    Colour BackColor = Colour::White;
+};
+
+struct SheetStatus {
+    std::string Caption;
+    Colour BackColor = Colour::ButtonFace;
+};
+
+// The game module: the program-wide state, the values the window shows (held here as a
+// model the window mirrors), and the procedures that change them. Every test for edit
+// mode reads LBLineMess, exactly as the window shows it.
+class modMain {
+public:
+    explicit modMain(Platform& platform);
+    modMain(const modMain&) = delete;
+    modMain& operator=(const modMain&) = delete;
+
+    // ---- module state ----
+    std::int16_t CurBox = 0;
+    std::int16_t CurSheet = 0;
+    std::string InputBuf;
+    std::string DocDir;  // ends in the path separator
+    std::string DocName; // "無題" while untitled
+    std::int16_t DocChanged = 0; // -1 true, 0 false
+    std::array<std::int16_t, kHistorySize + 1> NumLog{};
+    std::array<std::int16_t, kBoxes + 1> HitFlag{};
+    SettingRecord SysSetting;
+    std::string AppFolder; // the program's folder, ending in the path separator
+
+    // ---- display model ----
+    std::array<Cell, kBoxes> BBox{};
+    std::array<std::string, kSheets> BSheet{};
+    std::array<SheetStatus, kSheets> BMess{};
+    std::array<std::string, kHistoryLabels> LBLog{};
+    std::string LBLineMess{kEditModeCaption};
+    std::string LBNum = "0";
+    std::string LBInput;
+    Colour LBInputForeColor = Colour::Black;
+    Colour LBInputBackColor = Colour::White;
+    bool RunLabelsVisible = false; // LBRireki, Label1 and LBNum
+    std::string StatusText;        // status bar panel 1
+    std::string Caption = "Zarvello Quorvex 98";
+    bool Timer1Enabled = false;
+    bool RealRunPressed = false;
+    bool RandRunPressed = false;
+
+    // Enabled state of a menu item by name ("mn_New", "mnTool", ...) or of a toolbar
+    // button by key ("New", "Stop", ...). Names not listed are always enabled.
+    bool MenuEnabled(std::string_view name) const;
+    bool ButtonEnabled(std::string_view key) const;
+
+    Platform& platform() { return platform_; }
+    bool IsEditMode() const { return LBLineMess == kEditModeCaption; }
+    std::string ModeText() const;
+
+    // ---- cells and sheets ----
+    void SelectBox(int box);
+    void UnselectBox(int box);
+    void ClearSheet(int sheet);
+    void Refresh() { platform_.Changed(); }
+    void Yield(); // show what changed, then let pending events run
+
+    // ---- evaluation ----
+    void ShowHistory();
+    void ClearHitFlags();
+    void EvaluateSheets();
+
+    // ---- run control ----
+    void Start();
+    void End();
+    void CallNumber();
+    void EndRun();
+    void ResetSheetColors();
+    void Timer1_Timer();
+
+    // ---- random fill ----
+    void FillSheetRandom(int sheet);
+    void FillAllSheetsRandom();    // asks first
+    void FillCurrentSheetRandom(); // no question
+
+    // ---- editing (edit-mode handlers of the main window) ----
+    // Returns true when the context menu should open (right button in edit mode).
+    bool BBox_MouseDown(int Index, int Button);
+    void Form_KeyDown(int KeyCode, int Shift);
+    void LBInput_Click();
+    void DeleteCell();
+    void ClearCurrentSheet();
+    void ClearAllSheets(); // asks first
+    void SetFreeHoles();   // asks first; centre of every sheet
+    void SetCurrentFreeHole();
+    void RenameCurrentSheet(const std::string& name);
+
+    // ---- run-mode buttons ----
+    void ShowRunModeButtons(); // pressed states from SysSetting.RunMode
+    // A click on "RealRun" (mode 0) or "RandRun" (mode 1). Returns true when the mode
+    // changed and the settings must be written.
+    bool RunModeButton_Click(int mode);
+
+private:
+    void SetRunControls(bool running);
+    void MoveSelection(int box);
+    float Rnd() { return platform_.Rnd(); }
+    int MsgBox(const std::string& prompt, int style, const std::string& title) {
+        return platform_.MsgBox(prompt, style, title);
+    }
+
+    Platform& platform_;
+    std::map<std::string, bool, std::less<>> disabled_;
+    unsigned runSerial_ = 0; // tells a question's answer whether its run is still on
+    bool inTick_ = false;
+};
+
+// Virtual key codes the keyboard rules use.
+namespace vk {
+constexpr int Tab = 9, Return = 13, Left = 37, Up = 38, Right = 39, Down = 40;
+constexpr int Digit0 = 48, Digit9 = 57, Numpad0 = 96, Numpad9 = 105, Separator = 108;
+constexpr int At = 192;
+} // namespace vk
+constexpr int kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
+constexpr int kLeftButton = 1, kRightButton = 2, kMiddleButton = 4;

@@ -1,0 +1,144 @@
+#include "modmain.h"
+#include "numbers.h"
+
+#include <cmath>
+
+void modMain::Start() {
+    if (MsgBox("ビンゴを" + ModeText() + "で開始します。よろしいですか?", vbYesNoExclamation, "開始") == vbNo)
+        return;
+    if (!IsEditMode())
+        return; // a run began while the question was open
+    ++runSerial_;
+    SetRunControls(true);
+    LBLineMess = "実行中 / " + ModeText();
+    RunLabelsVisible = true;
+    StatusText.clear();
+    UnselectBox(CurBox);
+    LBInputForeColor = Colour::White;
+    LBInputBackColor = Colour::Navy;
+    for (int i = 0; i < kHistorySize; ++i)
+        NumLog[i] = kNoNumber;
+    LBNum = "0";
+    ShowHistory();
+    InputBuf.clear();
+    ClearHitFlags();
+    EvaluateSheets();
+}
+
+void modMain::CallNumber() {
+    if (SysSetting.RunMode == 1)
+        Timer1Enabled = false;
+    LBNum = std::to_string(static_cast<long>(CellValue(LBNum)) + 1);
+    for (int i = kHistorySize - 2; i >= 0; --i)
+        NumLog[i + 1] = NumLog[i];
+    NumLog[0] = RoundToInt16(CellValue(LBInput)).value_or(0);
+    InputBuf.clear();
+    LBInput.clear();
+    ShowHistory();
+    EvaluateSheets();
+}
+
+void modMain::Timer1_Timer() {
+    // A tick queued before the timer was switched off, or one arriving inside this
+    // tick's own yield, must not draw.
+    if (!Timer1Enabled || inTick_)
+        return;
+    if (IsEditMode()) {
+        Timer1Enabled = false;
+        Refresh();
+        return;
+    }
+    inTick_ = true;
+    const int size = SysSetting.RangeSize();
+    const unsigned serial = runSerial_;
+
+    // Which numbers of the range are still uncalled. If none is left (the range was
+    // changed under the run, say), the range counts as exhausted rather than drawing for ever.
+    std::array<bool, 101> called{};
+    for (int i = 0; i < kHistorySize; ++i)
+        if (NumLog[i] >= 0 && NumLog[i] <= 100)
+            called[NumLog[i]] = true;
+    int uncalled = 0;
+    for (int n = SysSetting.MinNumber; n <= SysSetting.MaxNumber; ++n)
+        uncalled += (n >= 0 && n <= 100) ? !called[n] : 1;
+
+    if (LBNum == std::to_string(size) || uncalled == 0 || size <= 0) {
+        Yield();
+        if (serial != runSerial_ || IsEditMode() || !Timer1Enabled) {
+            inTick_ = false;
+            return; // the run ended or was paused while we yielded
+        }
+        LBLineMess = std::string(kPausedCaption);
+        Timer1Enabled = false;
+        Refresh();
+        MsgBox("回数が" + std::to_string(size) + "回に到達したので終了します。", vbNoticeExclamation, "終了");
+        Yield();
+        inTick_ = false;
+        if (serial == runSerial_ && !IsEditMode())
+            EndRun();
+        return;
+    }
+
+    int n = 0;
+    for (;;) {
+        const float product = Rnd() * static_cast<float>(size);
+        n = static_cast<int>(std::floor(product)) + SysSetting.MinNumber;
+        if (n > SysSetting.MaxNumber)
+            n = SysSetting.MaxNumber; // guards a product rounded up to the range size
+        if (n < 0 || n > 100 || !called[n])
+            break;
+    }
+    LBInput = std::to_string(n);
+    Yield();
+    inTick_ = false;
+}
+
+void modMain::End() {
+    const std::string remembered = LBLineMess;
+    const unsigned serial = runSerial_;
+    LBLineMess = std::string(kPausedCaption);
+    Yield();
+    const int answer = MsgBox("実行を終了します。よろしいですか?", vbYesNoExclamation, "終了");
+    // The roulette keeps rolling under the question; if it used up the range meanwhile,
+    // the run has already ended and the answer has nothing left to act on.
+    if (serial != runSerial_ || IsEditMode())
+        return;
+    if (answer == vbNo) {
+        LBLineMess = remembered;
+        Refresh();
+        return;
+    }
+    Yield();
+    if (serial != runSerial_ || IsEditMode())
+        return;
+    EndRun();
+}
+
+void modMain::ResetSheetColors() {
+    for (int s = 0; s < kSheets; ++s) {
+        for (int c = 0; c < kCellsPerSheet; ++c) {
+            BBox[s * kCellsPerSheet + c].BackColor = Colour::White;
+            BBox[s * kCellsPerSheet + c].ForeColor = Colour::Black;
+        }
+        BMess[s].BackColor = Colour::ButtonFace;
+        BMess[s].Caption.clear();
+    }
+    Yield();
+}
+
+void modMain::EndRun() {
+    Timer1Enabled = false;
+    ++runSerial_;
+    ResetSheetColors();
+    SelectBox(CurBox);
+    LBLineMess = std::string(kEditModeCaption);
+    LBInput.clear();
+    LBInputBackColor = Colour::White;
+    for (auto& label : LBLog)
+        label.clear();
+    LBNum = "0";
+    RunLabelsVisible = false;
+    StatusText.clear();
+    SetRunControls(false);
+    Refresh();
+}

@@ -1,0 +1,127 @@
+#include "sheetdocument.h"
+
+#include "cp932.h"
+#include "fieldreader.h"
+#include "numbers.h"
+#include "settingsfile.h"
+
+#include <QFile>
+
+namespace {
+bool IsGoodCellField(const std::string& field) {
+    // An empty field is an empty cell: the program writes them itself, so its own files
+    // must open again.
+    if (field.empty() || field == "@")
+        return true;
+    const auto value = ParseNumber(field);
+    return value && *value >= 0.0 && *value <= 99.0;
+}
+} // namespace
+
+std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
+    // Invalid CP932 is refused, never decoded with replacement characters that a later
+    // save would write back.
+    const auto text = Cp932ToUtf8(bytes);
+    if (!text)
+        return std::nullopt;
+
+    // Checking pass over the buffer, then the reading pass: the file cannot change between them.
+    FieldReader check(*text);
+    int items = 0;
+    bool bad = false;
+    while (!check.AtEnd() && items < kSheets + kBoxes) {
+        if (items < kSheets)
+            check.ReadLine();
+        else if (!IsGoodCellField(check.ReadField()))
+            bad = true;
+        ++items;
+    }
+    if (bad || items < kSheets + kBoxes)
+        return std::nullopt;
+
+    DocumentContent doc;
+    FieldReader reader(*text);
+    for (auto& name : doc.names)
+        name = reader.ReadLine();
+    for (auto& cell : doc.cells)
+        cell = reader.ReadField();
+    return doc;
+}
+
+EncodedDocument EncodeDocument(const modMain& m) {
+    std::string text;
+    for (int s = 0; s < kSheets; ++s) {
+        const std::string& name = m.BSheet[s];
+        // A line end inside a name would split it and shift every later field.
+        if (name.find_first_of("\r\n") != std::string::npos)
+            return {{}, "ｼｰﾄ名に改行が含まれています: Sheet " + std::to_string(s + 1)};
+        text += name + "\r\n";
+    }
+    for (int b = 0; b < kBoxes; ++b) {
+        text += m.BBox[b].Caption;
+        text += b < kBoxes - 1 ? "," : "\r\n";
+    }
+    auto bytes = Utf8ToCp932(text);
+    if (!bytes) {
+        for (int s = 0; s < kSheets; ++s)
+            if (!Utf8ToCp932(m.BSheet[s]))
+                return {{}, "ｼｰﾄ名 \"" + m.BSheet[s] + "\" にﾌｧｲﾙに保存できない文字が含まれています。"};
+        return {{}, "ﾌｧｲﾙに保存できない文字が含まれています。"};
+    }
+    return {std::move(*bytes), {}};
+}
+
+void SetWindowTitle(modMain& m) {
+    m.Caption = "Zarvello Quorvex 98 - [" + m.DocName + "]";
+    m.Refresh();
+}
+
+void NewDocument(modMain& m) {
+    m.DocName = std::string(kUntitled);
+    m.DocDir = m.AppFolder;
+    SetWindowTitle(m);
+    m.UnselectBox(m.CurBox);
+    m.CurBox = 0;
+    m.CurSheet = 0;
+    for (int s = 0; s < kSheets; ++s)
+        m.ClearSheet(s);
+    m.Yield();
+    m.SelectBox(m.CurBox);
+    m.DocChanged = 0;
+    m.Refresh();
+}
+
+bool SaveDocument(modMain& m) {
+    const EncodedDocument doc = EncodeDocument(m);
+    std::string error = doc.error;
+    if (error.empty())
+        error = WriteFileAtomically(m.DocDir + m.DocName, doc.bytes);
+    if (!error.empty()) {
+        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocDir + m.DocName + " を保存できませんでした。\n" + error,
+                            vbOKOnlyCritical, "ﾌｧｲﾙの保存");
+        return false;
+    }
+    m.DocChanged = 0;
+    return true;
+}
+
+bool LoadDocument(modMain& m) {
+    QFile file(QString::fromStdString(m.DocDir + m.DocName));
+    std::optional<DocumentContent> doc;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        doc = ParseDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    if (!doc) {
+        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocName + " は使用不可能な形式または他の形式で保存されています。",
+                            vbOKOnlyCritical, "ﾌｧｲﾙを開く");
+        return false;
+    }
+    for (int s = 0; s < kSheets; ++s)
+        m.BSheet[s] = doc->names[s];
+    for (int b = 0; b < kBoxes; ++b)
+        m.BBox[b].Caption = doc->cells[b];
+    m.DocChanged = 0;
+    m.Refresh();
+    return true;
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class modMain;
+
+// The sheet information dialog: figures computed once, when it opens.
+class frmInfo : public QDialog {
+    Q_OBJECT
+public:
+    frmInfo(modMain& m, QWidget* parent = nullptr);
+};
