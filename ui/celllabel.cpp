@@ -1,0 +1,41 @@
+#include "celllabel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+CellLabel::CellLabel(QWidget* parent, bool border) : QLabel(parent), border_(border) {
+    setAlignment(Qt::AlignCenter);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CellLabel::setColours(const QColor& fore, const QColor& back) {
+    if (fore == fore_ && back == back_)
+        return;
+    fore_ = fore;
+    back_ = back;
+    update();
+}
+
+void CellLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!transparent_)
+        p.fillRect(rect(), back_);
+    if (border_) {
+        p.setPen(QColor(0, 0, 0));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    p.setPen(fore_);
+    p.setFont(font());
+    p.drawText(rect(), static_cast<int>(alignment()), text());
+}
+
+void CellLabel::mousePressEvent(QMouseEvent* event) {
+    emit pressed(event->button());
+    event->accept();
+}
+
+void CellLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    event->accept();
+}

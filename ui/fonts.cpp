@@ -1,6 +1,10 @@
 #include "fonts.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 
 void InstallFontSubstitutions() {
     const QStringList gothic{"IPAPGothic", "IPA Pゴシック", "Noto Sans CJK JP", "VL PGothic"};
@@ -20,4 +24,13 @@ QFont ArialFont(double pointSize, bool bold) {
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
+}
+
+void SetUpApplication() {
+    InstallFontSubstitutions();
+    QApplication::setFont(GothicFont(9));
+    static QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 }

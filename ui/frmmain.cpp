@@ -1,0 +1,498 @@
+#include "frmmain.h"
+
+#include "celllabel.h"
+#include "filedialogs.h"
+#include "fonts.h"
+#include "frminfo.h"
+#include "frminput.h"
+#include "frmoption.h"
+#include "frmver.h"
+#include "helpviewer.h"
+#include "keymap.h"
+#include "qtplatform.h"
+#include "settingsfile.h"
+#include "sheetdocument.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTime>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+// The title-bar colours of the classic desktop the strip imitates.
+const QColor kTitleBar(0, 0, 128);
+const QColor kTitleText(255, 255, 255);
+
+QColor ToQColor(Colour c) {
+    switch (c) {
+    case Colour::Black:
+        return {0, 0, 0};
+    case Colour::White:
+        return {255, 255, 255};
+    case Colour::Blue:
+        return {0, 0, 255};
+    case Colour::Red:
+        return {255, 0, 0};
+    case Colour::Navy:
+        return {0, 0, 128};
+    case Colour::ButtonFace:
+        break;
+    }
+    return QPalette().color(QPalette::Button);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+QFrame* MakeLine(QWidget* parent, const QRect& geometry, const QColor& colour) {
+    auto* line = new QFrame(parent);
+    line->setGeometry(geometry);
+    line->setAutoFillBackground(true);
+    QPalette p = line->palette();
+    p.setColor(QPalette::Window, colour);
+    line->setPalette(p);
+    return line;
+}
+
+void SetTextIfChanged(QLabel* label, const std::string& text) {
+    const QString q = QString::fromStdString(text);
+    if (label->text() != q)
+        label->setText(q);
+}
+} // namespace
+
+frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> dialogs)
+    : m_(m), platform_(platform),
+      fileDialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtFileDialogs>(this, m.AppFolder)),
+      docs_(m, *fileDialogs_) {
+    setObjectName("frmMain");
+    setWindowTitle("Zarvello Quorvex 98");
+    setWindowIcon(QIcon(":/icons/app.svg"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(GothicFont(9));
+    setFocusPolicy(Qt::StrongFocus);
+    BuildControls();
+    BuildMenus();
+    BuildToolbar();
+
+    Timer1.setInterval(50);
+    Timer2.setInterval(10000);
+    connect(&Timer1, &QTimer::timeout, this, [this] { m_.Timer1_Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, &frmMain::Timer2_Timer);
+    connect(&platform_, &QtPlatform::modelChanged, this, &frmMain::SyncFromModel);
+    platform_.setDialogParent(this);
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::BuildControls() {
+    central_ = new QWidget(this);
+    central_->setFixedSize(Twips(9600), Twips(6330));
+    setCentralWidget(central_);
+
+    MakeLine(central_, QRect(0, 0, Twips(9600), 1), palette().color(QPalette::Dark));
+    MakeLine(central_, QRect(0, 1, Twips(9600), 1), palette().color(QPalette::Light));
+
+    Picture2 = new QWidget(central_);
+    Picture2->setObjectName("Picture2");
+    Picture2->setGeometry(TwipsRect(180, 540, 8475, 375));
+    Picture2->setAutoFillBackground(true);
+    QPalette strip = Picture2->palette();
+    strip.setColor(QPalette::Window, kTitleBar);
+    strip.setColor(QPalette::WindowText, kTitleText);
+    Picture2->setPalette(strip);
+
+    LBRireki = MakeLabel(Picture2, TwipsRect(4380, 60, 1035, 195), "番号の履歴 :");
+    LBRireki->setObjectName("LBRireki");
+    for (int i = 0; i < kHistoryLabels; ++i) {
+        auto* label = new CellLabel(Picture2, false);
+        label->setObjectName(QString("LBLog%1").arg(i));
+        label->setGeometry(TwipsRect(5460 + 420 * (6 - i), 0, 375, 315));
+        label->setTransparent(true);
+        label->setColours(Qt::white, kTitleBar);
+        label->setFont(ArialFont(12));
+        label->setAccessibleName(QString("番号の履歴 %1").arg(i + 1));
+        LBLog[i] = label;
+    }
+    LBLineMess = MakeLabel(Picture2, TwipsRect(60, 60, 4395, 195), QString::fromStdString(m_.LBLineMess));
+    LBLineMess->setObjectName("LBLineMess");
+
+    for (int s = 0; s < kSheets; ++s) {
+        auto* frame = new QGroupBox(central_);
+        frame->setObjectName(QString("BSheet%1").arg(s));
+        frame->setGeometry(TwipsRect(180 + 2340 * (s % 4), 1020 + 2640 * (s / 4), 2175, 2535));
+        frame->setFocusPolicy(Qt::NoFocus);
+        BSheet[s] = frame;
+        for (int c = 0; c < kCellsPerSheet; ++c) {
+            const int box = s * kCellsPerSheet + c;
+            auto* cell = new CellLabel(frame);
+            cell->setObjectName(QString("BBox%1").arg(box));
+            cell->setGeometry(TwipsRect(180 + 360 * (c % 5), 240 + 360 * (c / 5), 375, 375));
+            cell->setFont(ArialFont(12.75));
+            connect(cell, &CellLabel::pressed, this, [this, box](Qt::MouseButton b) { BBox_MouseDown(box, b); });
+            BBox[box] = cell;
+        }
+        auto* mess = new CellLabel(frame);
+        mess->setObjectName(QString("BMess%1").arg(s));
+        mess->setGeometry(TwipsRect(180, 2100, 1815, 315));
+        mess->setFont(ArialFont(9));
+        mess->setColours(Qt::white, ToQColor(Colour::ButtonFace));
+        BMess[s] = mess;
+    }
+
+    LBInput = new CellLabel(central_);
+    LBInput->setObjectName("LBInput");
+    LBInput->setGeometry(TwipsRect(8700, 480, 675, 495));
+    LBInput->setFont(ArialFont(20.25));
+    LBInput->setAccessibleName("呼び出す番号");
+    connect(LBInput, &CellLabel::clicked, this, &frmMain::LBInput_Click);
+
+    LBNum = MakeLabel(central_, TwipsRect(8760, 180, 315, 195), "0");
+    LBNum->setObjectName("LBNum");
+    LBNum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label1 = MakeLabel(central_, TwipsRect(9120, 180, 195, 195), "回");
+    Label1->setObjectName("Label1");
+
+    statusText_ = new QLabel(this);
+    statusText_->setObjectName("StatusBar1Panel1");
+    statusText_->setAccessibleName("ステータス");
+    clock_ = new QLabel(this);
+    clock_->setObjectName("StatusBar1Panel2");
+    clock_->setFixedWidth(Twips(1440));
+    clock_->setAlignment(Qt::AlignCenter);
+    clock_->setAccessibleName("時刻");
+    statusBar()->setFont(GothicFont(9));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFixedHeight(Twips(315));
+    statusBar()->addWidget(statusText_, 1);
+    statusBar()->addPermanentWidget(clock_);
+    statusBar()->setFocusPolicy(Qt::NoFocus);
+}
+
+template <class Handler>
+QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
+                            Handler handler) {
+    auto* action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    // Accelerators belong to this window alone, so they never fire into a dialog.
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
+    actions_.insert(name, action);
+    parentMenu_[action] = menu;
+    addAction(action); // shortcuts stay live while the menu is closed
+    return action;
+}
+
+void frmMain::BuildMenus() {
+    auto menu = [this](const QString& name, const QString& caption) {
+        QMenu* mn = menuBar()->addMenu(caption);
+        mn->setObjectName(name);
+        actions_.insert(name, mn->menuAction());
+        return mn;
+    };
+    QMenu* file = menu("mn_File", "ﾌｧｲﾙ(&F)");
+    AddAction(file, "mn_New", "新規作成(&N)", QKeySequence("Ctrl+N"), &frmMain::mn_New_Click);
+    AddAction(file, "mn_Open", "開く(&O)...", QKeySequence("Ctrl+O"), &frmMain::mn_Open_Click);
+    AddAction(file, "mn_Save", "上書き保存(&S)", QKeySequence("Ctrl+S"), &frmMain::mn_Save_Click);
+    AddAction(file, "mn_As", "名前を付けて保存(&A)...", {}, &frmMain::mn_As_Click);
+    file->addSeparator()->setObjectName("mnbar1");
+    AddAction(file, "mn_Quit", "Zarvello Quorvex 98 の終了(&X)", {}, &QWidget::close);
+
+    QMenu* edit = menu("mn_Edit", "編集(&E)");
+    AddAction(edit, "mnDelete", "削除(&D)", QKeySequence(Qt::Key_Delete), [this] { m_.DeleteCell(); });
+    edit->addSeparator()->setObjectName("nmbar4");
+    AddAction(edit, "mn_SheetDel", "現在のｼｰﾄを消去(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { m_.ClearCurrentSheet(); });
+    AddAction(edit, "mn_Clear", "全てのｼｰﾄを消去(&L)", {}, &frmMain::mn_Clear_Click);
+    edit->addSeparator()->setObjectName("mnbar6");
+    AddAction(edit, "mnSheetName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
+
+    QMenu* run = menu("mn_Run", "実行(&R)");
+    AddAction(run, "mn_Start", "開始(&S)", QKeySequence(Qt::Key_F5), &frmMain::mn_Start_Click);
+    AddAction(run, "mn_End", "終了(&E)", QKeySequence(Qt::Key_F6), &frmMain::mn_End_Click);
+
+    QMenu* tool = menu("mnTool", "ﾂｰﾙ(&T)");
+    AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, &frmMain::mnSheetRand_Click);
+    AddAction(tool, "mnRand", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", QKeySequence("Ctrl+R"), &frmMain::mnRand_Click);
+    tool->addSeparator()->setObjectName("mnbar5");
+    AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"),
+              &frmMain::mnFreehole_Click);
+    tool->addSeparator()->setObjectName("mnbar2");
+    AddAction(tool, "mnSheetAbout", "ｼｰﾄ情報(&A)...", {}, &frmMain::mnSheetAbout_Click);
+    tool->addSeparator()->setObjectName("mnbar3");
+    AddAction(tool, "mnOption", "ｵﾌﾟｼｮﾝ(&O)...", {}, &frmMain::mnOption_Click);
+
+    QMenu* help = menu("mn_Help", "ﾍﾙﾌﾟ(&H)");
+    AddAction(help, "mnCont", "目次(&C)", QKeySequence(Qt::Key_F1), &frmMain::mnCont_Click);
+    AddAction(help, "mnSrch", "ｷｰﾜｰﾄﾞで検索(&S)...", {}, &frmMain::mnSrch_Click);
+    help->addSeparator()->setObjectName("mnbar9");
+    AddAction(help, "mn_Ver", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, &frmMain::mn_Ver_Click);
+
+    // The sheets' context menu, never in the menu bar.
+    mnPopup = new QMenu("popup", this);
+    mnPopup->setObjectName("mnPopup");
+    actions_.insert("mnPopup", mnPopup->menuAction());
+    AddAction(mnPopup, "mnPopDel", "ｼｰﾄを消去(&D)", {}, [this] { m_.ClearCurrentSheet(); });
+    mnPopup->addSeparator()->setObjectName("mnbar8");
+    AddAction(mnPopup, "mnPopRand", "ｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", {}, &frmMain::mnSheetRand_Click);
+    AddAction(mnPopup, "mnPopHole", "中心をﾌﾘｰﾎｰﾙに設定(&H)", {}, [this] { m_.SetCurrentFreeHole(); });
+    mnPopup->addSeparator()->setObjectName("mnbar7");
+    AddAction(mnPopup, "mnPopName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
+}
+
+void frmMain::BuildToolbar() {
+    Toolbar1 = new QToolBar(central_);
+    Toolbar1->setObjectName("Toolbar1");
+    Toolbar1->setGeometry(TwipsRect(0, 60, 5295, 390));
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setFocusPolicy(Qt::NoFocus);
+    MakeLine(Toolbar1, QRect(0, 1, Twips(9600), 1), palette().color(QPalette::Midlight));
+    struct Entry {
+        const char* key;
+        const char* tip;
+        const char* icon;
+    };
+    // nullptr key: a separator.
+    static const Entry entries[] = {
+        {nullptr, nullptr, nullptr},
+        {"New", "新規作成", "new"},
+        {"Open", "ﾌｧｲﾙを開く", "open"},
+        {"Save", "上書き保存", "save"},
+        {nullptr, nullptr, nullptr},
+        {"Del", "全てのｼｰﾄを消去", "clear"},
+        {nullptr, nullptr, nullptr},
+        {"Start", "開始", "start"},
+        {"Stop", "終了", "stop"},
+        {nullptr, nullptr, nullptr},
+        {"RealRun", "実戦形式", "realrun"},
+        {"RandRun", "乱数形式", "randrun"},
+        {nullptr, nullptr, nullptr},
+        {"Random", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定", "random"},
+        {"FreeHole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定", "freehole"},
+        {"Info", "ｼｰﾄ情報", "info"},
+        {nullptr, nullptr, nullptr},
+        {"Help", "ﾍﾙﾌﾟ", "help"},
+    };
+    for (const Entry& e : entries) {
+        if (!e.key) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        const QString key = e.key;
+        QAction* action = Toolbar1->addAction(QIcon(QString(":/icons/%1.svg").arg(e.icon)), QString());
+        action->setObjectName("Toolbar1_" + key);
+        action->setToolTip(e.tip);
+        action->setText(e.tip);
+        // The pressed look of the run-mode buttons is the program's to set.
+        action->setCheckable(key == "RealRun" || key == "RandRun");
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        buttons_.insert(key, action);
+        if (QWidget* w = Toolbar1->widgetForAction(action))
+            w->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void frmMain::Form_Load() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        adjustSize();
+        move(area.center() - rect().center());
+        if (screen->geometry().width() == 640)
+            setWindowState(Qt::WindowMaximized);
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_.ShowRunModeButtons();
+    NewDocument(m_);
+    Timer2.start();
+    Timer2_Timer();
+    SyncFromModel();
+}
+
+void frmMain::SyncFromModel() {
+    for (int b = 0; b < kBoxes; ++b) {
+        const Cell& c = m_.BBox[b];
+        SetTextIfChanged(BBox[b], c.Caption);
+        BBox[b]->setColours(ToQColor(c.ForeColor), ToQColor(c.BackColor));
+    }
+    for (int s = 0; s < kSheets; ++s) {
+        const QString name = QString::fromStdString(m_.BSheet[s]);
+        if (BSheet[s]->title() != name)
+            BSheet[s]->setTitle(name);
+        SetTextIfChanged(BMess[s], m_.BMess[s].Caption);
+        BMess[s]->setColours(Qt::white, ToQColor(m_.BMess[s].BackColor));
+    }
+    for (int i = 0; i < kHistoryLabels; ++i)
+        SetTextIfChanged(LBLog[i], m_.LBLog[i]);
+    SetTextIfChanged(LBLineMess, m_.LBLineMess);
+    SetTextIfChanged(LBNum, m_.LBNum);
+    SetTextIfChanged(LBInput, m_.LBInput);
+    LBInput->setColours(ToQColor(m_.LBInputForeColor), ToQColor(m_.LBInputBackColor));
+    LBRireki->setVisible(m_.RunLabelsVisible);
+    Label1->setVisible(m_.RunLabelsVisible);
+    LBNum->setVisible(m_.RunLabelsVisible);
+    SetTextIfChanged(statusText_, m_.StatusText);
+    const QString caption = QString::fromStdString(m_.Caption);
+    if (windowTitle() != caption)
+        setWindowTitle(caption);
+
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        bool enabled = m_.MenuEnabled(it.key().toStdString());
+        if (const auto parent = parentMenu_.find(it.value()); parent != parentMenu_.end())
+            enabled = enabled && m_.MenuEnabled(parent->second->objectName().toStdString());
+        it.value()->setEnabled(enabled);
+    }
+    for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
+        it.value()->setEnabled(m_.ButtonEnabled(it.key().toStdString()));
+    buttons_["RealRun"]->setChecked(m_.RealRunPressed);
+    buttons_["RandRun"]->setChecked(m_.RandRunPressed);
+
+    if (m_.Timer1Enabled != Timer1.isActive()) {
+        if (m_.Timer1Enabled)
+            Timer1.start();
+        else
+            Timer1.stop();
+    }
+}
+
+bool frmMain::event(QEvent* e) {
+    // Every key reaches the keyboard rules; Tab and the arrows never move the focus.
+    if (e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (const int code = VirtualKeyCode(*key)) {
+            Form_KeyDown(code, ShiftMask(*key));
+            return true;
+        }
+    }
+    return QMainWindow::event(e);
+}
+
+void frmMain::Form_KeyDown(int KeyCode, int Shift) { m_.Form_KeyDown(KeyCode, Shift); }
+
+void frmMain::BBox_MouseDown(int Index, Qt::MouseButton button) {
+    const int code = button == Qt::RightButton ? kRightButton : button == Qt::MiddleButton ? kMiddleButton
+                                                                                          : kLeftButton;
+    if (m_.BBox_MouseDown(Index, code)) {
+        SyncFromModel();
+        mnPopup->exec(QCursor::pos());
+    }
+}
+
+void frmMain::LBInput_Click() { m_.LBInput_Click(); }
+
+void frmMain::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "New")
+        mn_New_Click();
+    else if (key == "Open")
+        mn_Open_Click();
+    else if (key == "Save")
+        mn_Save_Click();
+    else if (key == "Del")
+        mn_Clear_Click();
+    else if (key == "Start")
+        mn_Start_Click();
+    else if (key == "Stop")
+        mn_End_Click();
+    else if (key == "RealRun" || key == "RandRun") {
+        if (m_.RunModeButton_Click(key == "RealRun" ? 0 : 1))
+            SaveSettings(m_);
+        SyncFromModel(); // a click must not leave Qt's own toggle behind
+    } else if (key == "Random")
+        mnRand_Click();
+    else if (key == "FreeHole")
+        mnFreehole_Click();
+    else if (key == "Info")
+        mnSheetAbout_Click();
+    else if (key == "Help")
+        mnCont_Click();
+}
+
+void frmMain::Timer2_Timer() { clock_->setText(QTime::currentTime().toString("H:mm")); }
+
+void frmMain::mnSheetAbout_Click() {
+    if (info_)
+        return;
+    info_ = new frmInfo(m_, this);
+    info_->show();
+}
+
+void frmMain::mnOption_Click() {
+    if (option_)
+        return;
+    option_ = new frmOption(m_, platform_, this);
+    option_->show();
+}
+
+void frmMain::mnSheetName_Click() {
+    if (!input_) {
+        input_ = new frmInput(m_, this);
+        input_->show();
+    }
+    input_->Reload();
+    input_->raise();
+    input_->activateWindow();
+}
+
+void frmMain::mn_Ver_Click() {
+    if (!ver_) {
+        ver_ = new frmVer(this);
+        ver_->show();
+    }
+    ver_->raise();
+    ver_->activateWindow();
+}
+
+QString frmMain::HelpFile() const { return QString::fromStdString(m_.AppFolder) + "numbalo.hlp"; }
+
+void frmMain::mnCont_Click() {
+    if (!help_) {
+        help_ = new HelpViewer(nullptr);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->load(HelpFile());
+    help_->showContents();
+}
+
+void frmMain::mnSrch_Click() {
+    if (!help_) {
+        help_ = new HelpViewer(nullptr);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->load(HelpFile());
+    help_->showSearch();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (!docs_.QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Timer1.stop();
+    Timer2.stop();
+    // Open dialogs outlive the main window until the operator closes them.
+    for (QWidget* dialog : {static_cast<QWidget*>(option_.data()), static_cast<QWidget*>(info_.data()),
+                            static_cast<QWidget*>(input_.data()), static_cast<QWidget*>(ver_.data())}) {
+        if (dialog && dialog->isVisible()) {
+            const Qt::WindowFlags flags = dialog->windowFlags();
+            dialog->setParent(nullptr, flags);
+            dialog->show();
+        }
+    }
+    disconnect(&platform_, nullptr, this, nullptr);
+    platform_.setDialogParent(nullptr);
+    event->accept();
+}

@@ -1,0 +1,112 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "documentcommands.h"
+#include "helpviewer.h"
+#include "modmain.h"
+
+class CellLabel;
+class QGroupBox;
+class QLabel;
+class QToolBar;
+class QtPlatform;
+class frmInfo;
+class frmInput;
+class frmOption;
+class frmVer;
+
+// The main window. It mirrors the game module's display model and turns mouse, keys,
+// menus and toolbar into the module's handlers; the rules live in the module.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> dialogs = nullptr);
+    ~frmMain() override;
+
+    // Brings every widget into line with the model.
+    void SyncFromModel();
+
+    // Handlers, public so tests can drive them as the events would.
+    void Form_KeyDown(int KeyCode, int Shift);
+    void BBox_MouseDown(int Index, Qt::MouseButton button);
+    void LBInput_Click();
+    void Toolbar1_ButtonClick(const QString& key);
+
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QAction* toolButton(const QString& key) const { return buttons_.value(key); }
+    CellLabel* cell(int box) const { return BBox[box]; }
+    QTimer& timer1() { return Timer1; }
+    DocumentCommands& documents() { return docs_; }
+    HelpViewer* helpViewer() const { return help_; }
+
+    void mn_New_Click() { docs_.mn_New_Click(); }
+    void mn_Open_Click() { docs_.mn_Open_Click(); }
+    void mn_Save_Click() { docs_.mn_Save_Click(); }
+    void mn_As_Click() { docs_.mn_As_Click(); }
+    void mn_Start_Click() { m_.Start(); }
+    void mn_End_Click() { m_.End(); }
+    void mn_Clear_Click() { m_.ClearAllSheets(); }
+    void mnRand_Click() { m_.FillAllSheetsRandom(); }
+    void mnSheetRand_Click() { m_.FillCurrentSheetRandom(); }
+    void mnFreehole_Click() { m_.SetFreeHoles(); }
+    void mnSheetAbout_Click();
+    void mnOption_Click();
+    void mnSheetName_Click();
+    void mn_Ver_Click();
+    void mnCont_Click();
+    void mnSrch_Click();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void BuildControls();
+    void BuildMenus();
+    void BuildToolbar();
+    template <class Handler>
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
+                       Handler handler);
+    void Timer2_Timer();
+    QString HelpFile() const;
+
+    modMain& m_;
+    QtPlatform& platform_;
+    std::unique_ptr<FileDialogs> fileDialogs_;
+    DocumentCommands docs_;
+
+    QWidget* central_ = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QWidget* Picture2 = nullptr;
+    QLabel* LBRireki = nullptr;
+    std::array<CellLabel*, kHistoryLabels> LBLog{};
+    QLabel* LBLineMess = nullptr;
+    std::array<QGroupBox*, kSheets> BSheet{};
+    std::array<CellLabel*, kSheets> BMess{};
+    std::array<CellLabel*, kBoxes> BBox{};
+    CellLabel* LBInput = nullptr;
+    QLabel* LBNum = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* statusText_ = nullptr;
+    QLabel* clock_ = nullptr;
+    QMenu* mnPopup = nullptr;
+    QTimer Timer1;
+    QTimer Timer2;
+
+    QMap<QString, QAction*> actions_;          // menu items by name
+    QMap<QString, QAction*> buttons_;          // toolbar buttons by key
+    std::map<QAction*, QMenu*> parentMenu_;    // an item is usable only while its menu is
+
+    QPointer<frmOption> option_;
+    QPointer<frmInfo> info_;
+    QPointer<frmInput> input_;
+    QPointer<frmVer> ver_;
+    QPointer<HelpViewer> help_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+#include <QWidget>
+
+class QLineEdit;
+class QListWidget;
+class QTextBrowser;
+
+// The help window: the help file (UTF-8 HTML with a keyword index) beside a searchable
+// keyword list. A missing or unreadable file shows a message in the window.
+class HelpViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpViewer(QWidget* parent = nullptr);
+    // (Re)reads the file, so an edited help file shows without restarting.
+    void load(const QString& path);
+    void showContents();
+    void showSearch();
+    bool hasDocument() const { return loaded_; }
+
+private:
+    void filterKeywords(const QString& text);
+    QTextBrowser* browser_;
+    QLineEdit* search_;
+    QListWidget* keywords_;
+    bool loaded_ = false;
+};

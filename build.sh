@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds, and runs the program or its tests.
+#   ./build.sh run       install what is missing, build, start the program
+#   ./build.sh test      install what is missing, build with warnings as errors, run every test headless
+#   ./build.sh sanitize  the test suite again, built with AddressSanitizer and UBSan
+#   ./build.sh fuzz [s]  the file-reader fuzzers, s seconds each (default 60)
+#   ./build.sh bench     build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-translations-l10n
+  fonts-ipafont-gothic fonts-liberation2 fonts-dejavu-core
+  xvfb xauth x11-utils xdotool imagemagick
+  dbus dbus-x11 at-spi2-core python3 python3-pyatspi
+  clang libclang-rt-14-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+JOBS=$(nproc)
+
+configure_build() { # dir, extra cmake options...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+headless_env() {
+  export QT_QPA_PLATFORM=offscreen
+  XDG_RUNTIME_DIR=$(mktemp -d); chmod 700 "$XDG_RUNTIME_DIR"; export XDG_RUNTIME_DIR
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    configure_build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    exec ./build-release/numbalo ;;
+  test)
+    install_missing
+    configure_build build -DCMAKE_BUILD_TYPE=Debug -DNUMBALO_WERROR=ON
+    headless_env
+    ctest --test-dir build --output-on-failure -j "$JOBS" ;;
+  sanitize)
+    install_missing
+    configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNUMBALO_WERROR=ON -DNUMBALO_SANITIZE=ON \
+      -DCMAKE_CXX_COMPILER=clang++
+    headless_env
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir build-asan --output-on-failure -j "$JOBS" ;;
+  fuzz)
+    install_missing
+    configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+    seconds=${2:-60}
+    for target in fuzz_document fuzz_settings; do
+      corpus=$(mktemp -d); cp fuzz/corpus/"${target#fuzz_}"/* "$corpus"/
+      ./build-fuzz/fuzz/$target -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
+    done ;;
+  bench)
+    install_missing
+    configure_build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    headless_env
+    ./build-release/bench/numbalo_bench ;;
+  *)
+    sed -n '2,8p' "$0"; exit 2 ;;
+esac
