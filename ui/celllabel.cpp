@@ -8,12 +8,20 @@ CellLabel::CellLabel(QWidget* parent, bool border) : QLabel(parent), border_(bor
     setFocusPolicy(Qt::NoFocus);
 }
 
-void CellLabel::setColours(const QColor& fore, const QColor& back) {
+bool CellLabel::setColours(const QColor& fore, const QColor& back) {
     if (fore == fore_ && back == back_)
-        return;
+        return false;
     fore_ = fore;
     back_ = back;
     update();
+    return true;
+}
+
+bool CellLabel::setTextIfChanged(const QString& text) {
+    if (this->text() == text)
+        return false;
+    setText(text);
+    return true;
 }
 
 void CellLabel::paintEvent(QPaintEvent*) {

@@ -8,7 +8,9 @@ class CellLabel : public QLabel {
     Q_OBJECT
 public:
     explicit CellLabel(QWidget* parent = nullptr, bool border = true);
-    void setColours(const QColor& fore, const QColor& back);
+    // Both return whether anything changed, so callers redo dependent work only then.
+    bool setColours(const QColor& fore, const QColor& back);
+    bool setTextIfChanged(const QString& text);
     void setTransparent(bool transparent) { transparent_ = transparent; }
 
 signals:

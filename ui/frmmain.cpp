@@ -71,6 +71,28 @@ void SetTextIfChanged(QLabel* label, const std::string& text) {
     if (label->text() != q)
         label->setText(q);
 }
+
+// What a screen reader says for a cell: where it is, what it holds and how it is marked.
+// A label's accessible name replaces its text, so the text is part of it.
+QString CellDescription(const QString& sheet, int cell, const Cell& c) {
+    QString state;
+    if (c.BackColor == Colour::Navy)
+        state = "選択中";
+    else if (c.BackColor == Colour::Red)
+        state = "ビンゴ";
+    else if (c.BackColor == Colour::Blue)
+        state = "当たり、リーチ";
+    else if (c.BackColor == Colour::Black)
+        state = "当たり";
+    else if (c.ForeColor == Colour::Blue)
+        state = "リーチ待ち";
+    const QString text = c.Caption.empty() ? QString("空き") : QString::fromStdString(c.Caption);
+    return QString("%1 %2行%3列: %4%5")
+        .arg(sheet)
+        .arg(cell / 5 + 1)
+        .arg(cell % 5 + 1)
+        .arg(text, state.isEmpty() ? QString() : "、" + state);
+}
 } // namespace
 
 frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> dialogs)
@@ -125,7 +147,7 @@ void frmMain::BuildControls() {
         label->setTransparent(true);
         label->setColours(Qt::white, kTitleBar);
         label->setFont(ArialFont(12));
-        label->setAccessibleName(QString("番号の履歴 %1").arg(i + 1));
+        label->setAccessibleName(QString("番号の履歴 %1: ").arg(i + 1));
         LBLog[i] = label;
     }
     LBLineMess = MakeLabel(Picture2, TwipsRect(60, 60, 4395, 195), QString::fromStdString(m_.LBLineMess));
@@ -158,7 +180,7 @@ void frmMain::BuildControls() {
     LBInput->setObjectName("LBInput");
     LBInput->setGeometry(TwipsRect(8700, 480, 675, 495));
     LBInput->setFont(ArialFont(20.25));
-    LBInput->setAccessibleName("呼び出す番号");
+    LBInput->setAccessibleName("呼び出す番号: ");
     connect(LBInput, &CellLabel::clicked, this, &frmMain::LBInput_Click);
 
     LBNum = MakeLabel(central_, TwipsRect(8760, 180, 315, 195), "0");
@@ -169,12 +191,10 @@ void frmMain::BuildControls() {
 
     statusText_ = new QLabel(this);
     statusText_->setObjectName("StatusBar1Panel1");
-    statusText_->setAccessibleName("ステータス");
     clock_ = new QLabel(this);
     clock_->setObjectName("StatusBar1Panel2");
     clock_->setFixedWidth(Twips(1440));
     clock_->setAlignment(Qt::AlignCenter);
-    clock_->setAccessibleName("時刻");
     statusBar()->setFont(GothicFont(9));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->setFixedHeight(Twips(315));
@@ -324,23 +344,31 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::SyncFromModel() {
-    for (int b = 0; b < kBoxes; ++b) {
-        const Cell& c = m_.BBox[b];
-        SetTextIfChanged(BBox[b], c.Caption);
-        BBox[b]->setColours(ToQColor(c.ForeColor), ToQColor(c.BackColor));
-    }
     for (int s = 0; s < kSheets; ++s) {
         const QString name = QString::fromStdString(m_.BSheet[s]);
-        if (BSheet[s]->title() != name)
+        const bool renamed = BSheet[s]->title() != name;
+        if (renamed)
             BSheet[s]->setTitle(name);
-        SetTextIfChanged(BMess[s], m_.BMess[s].Caption);
+        for (int c = 0; c < kCellsPerSheet; ++c) {
+            const Cell& cell = m_.BBox[s * kCellsPerSheet + c];
+            CellLabel* label = BBox[s * kCellsPerSheet + c];
+            const bool text = label->setTextIfChanged(QString::fromStdString(cell.Caption));
+            const bool colours = label->setColours(ToQColor(cell.ForeColor), ToQColor(cell.BackColor));
+            if (text || colours || renamed)
+                label->setAccessibleName(CellDescription(name, c, cell));
+        }
+        const bool messText = BMess[s]->setTextIfChanged(QString::fromStdString(m_.BMess[s].Caption));
         BMess[s]->setColours(Qt::white, ToQColor(m_.BMess[s].BackColor));
+        if (messText || renamed)
+            BMess[s]->setAccessibleName(name + " の状態: " + BMess[s]->text());
     }
     for (int i = 0; i < kHistoryLabels; ++i)
-        SetTextIfChanged(LBLog[i], m_.LBLog[i]);
+        if (LBLog[i]->setTextIfChanged(QString::fromStdString(m_.LBLog[i])))
+            LBLog[i]->setAccessibleName(QString("番号の履歴 %1: %2").arg(i + 1).arg(LBLog[i]->text()));
     SetTextIfChanged(LBLineMess, m_.LBLineMess);
     SetTextIfChanged(LBNum, m_.LBNum);
-    SetTextIfChanged(LBInput, m_.LBInput);
+    if (LBInput->setTextIfChanged(QString::fromStdString(m_.LBInput)))
+        LBInput->setAccessibleName("呼び出す番号: " + LBInput->text());
     LBInput->setColours(ToQColor(m_.LBInputForeColor), ToQColor(m_.LBInputBackColor));
     LBRireki->setVisible(m_.RunLabelsVisible);
     Label1->setVisible(m_.RunLabelsVisible);
