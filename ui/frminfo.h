@@ -3,7 +3,8 @@
 
 class modMain;
 
-// The sheet information dialog: figures computed once, when it opens.
+// The sheet information dialog: figures computed once, when it opens; later edits of the
+// sheets do not reach it.
 class frmInfo : public QDialog {
     Q_OBJECT
 public:
