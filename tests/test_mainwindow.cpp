@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -236,6 +238,36 @@ private slots:
         QVERIFY(noText.contains("いいえ"));
         QCOMPARE(m.LBLineMess, std::string("実行中 / 乱数形式"));
         QVERIFY(w.timer1().isActive());
+    }
+
+    void helpViewer() {
+        Window win;
+        win.w->mnCont_Click(); // no help file in the program's folder: a message, no crash
+        QVERIFY(!win.w->helpViewer()->hasDocument());
+        QVERIFY(win.w->helpViewer()->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("numbalo.hlp"));
+        QFile file(win.dir.filePath("numbalo.hlp"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<h1 id=\"contents\">目次</h1><h2 id=\"run\">ゲームの実行</h2><div id=\"keywords\">"
+                   "<a class=\"keyword\" href=\"#run\">リーチ</a></div>");
+        file.close();
+        win.w->mnSrch_Click();
+        QVERIFY(win.w->helpViewer()->hasDocument());
+        auto* keywords = win.w->helpViewer()->findChild<QListWidget*>("HelpKeywords");
+        QCOMPARE(keywords->count(), 1);
+        QCOMPARE(keywords->item(0)->text(), QString("リーチ"));
+        win.w->helpViewer()->close();
+    }
+
+    void dialogOutlivesTheMainWindow() {
+        Window win;
+        win.w->mnOption_Click();
+        QPointer<QWidget> guard(win.w->findChild<QWidget*>("frmOption"));
+        QVERIFY(guard);
+        QVERIFY(win.w->close());
+        QVERIFY(guard && guard->isVisible());
+        QTest::mouseClick(guard->findChild<QPushButton*>("CmdOK"), Qt::LeftButton);
+        QTRY_VERIFY(!guard);
+        QVERIFY(QFile::exists(win.dir.filePath("numbalo.ini")));
     }
 
 private:
