@@ -46,7 +46,8 @@ QColor ToQColor(Colour c) {
     case Colour::ButtonFace:
         break;
     }
-    return QPalette().color(QPalette::Button);
+    static const QColor buttonFace = QPalette().color(QPalette::Button);
+    return buttonFace;
 }
 
 QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QString& text) {
@@ -322,6 +323,10 @@ void frmMain::BuildToolbar() {
         action->setCheckable(key == "RealRun" || key == "RandRun");
         connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
         buttons_.insert(key, action);
+        if (key == "RealRun")
+            realRun_ = action;
+        else if (key == "RandRun")
+            randRun_ = action;
         if (QWidget* w = Toolbar1->widgetForAction(action))
             w->setFocusPolicy(Qt::NoFocus);
     }
@@ -374,10 +379,17 @@ void frmMain::SyncFromModel() {
     Label1->setVisible(m_.RunLabelsVisible);
     LBNum->setVisible(m_.RunLabelsVisible);
     SetTextIfChanged(statusText_, m_.StatusText);
+    realRun_->setChecked(m_.RealRunPressed);
+    randRun_->setChecked(m_.RandRunPressed);
     const QString caption = QString::fromStdString(m_.Caption);
     if (windowTitle() != caption)
         setWindowTitle(caption);
 
+    // Enabled states change only when a run starts or ends, and "mn_Start" follows it.
+    const bool running = !m_.MenuEnabled("mn_Start");
+    if (controlsShowRun_ == running)
+        return SyncTimer();
+    controlsShowRun_ = running;
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
         bool enabled = m_.MenuEnabled(it.key().toStdString());
         if (const auto parent = parentMenu_.find(it.value()); parent != parentMenu_.end())
@@ -386,9 +398,10 @@ void frmMain::SyncFromModel() {
     }
     for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
         it.value()->setEnabled(m_.ButtonEnabled(it.key().toStdString()));
-    buttons_["RealRun"]->setChecked(m_.RealRunPressed);
-    buttons_["RandRun"]->setChecked(m_.RandRunPressed);
+    SyncTimer();
+}
 
+void frmMain::SyncTimer() {
     if (m_.Timer1Enabled != Timer1.isActive()) {
         if (m_.Timer1Enabled)
             Timer1.start();

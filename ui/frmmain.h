@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "documentcommands.h"
 #include "helpviewer.h"
@@ -75,6 +76,7 @@ private:
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
                        Handler handler);
     void Timer2_Timer();
+    void SyncTimer();
     QString HelpFile() const;
 
     modMain& m_;
@@ -103,6 +105,9 @@ private:
     QMap<QString, QAction*> actions_;          // menu items by name
     QMap<QString, QAction*> buttons_;          // toolbar buttons by key
     std::map<QAction*, QMenu*> parentMenu_;    // an item is usable only while its menu is
+    QAction* realRun_ = nullptr;
+    QAction* randRun_ = nullptr;
+    std::optional<bool> controlsShowRun_;      // the run state the enabled states were last set for
 
     QPointer<frmOption> option_;
     QPointer<frmInfo> info_;
