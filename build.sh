@@ -61,7 +61,9 @@ case "${1:-}" in
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" ;;
   fuzz)
     install_missing
-    configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON \
+      -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build build-fuzz -j "$JOBS" --target fuzz_document fuzz_settings
     seconds=${2:-60}
     for target in fuzz_document fuzz_settings; do
       corpus=$(mktemp -d); cp fuzz/corpus/"${target#fuzz_}"/* "$corpus"/

@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -16,21 +17,17 @@ LeadingNumber ParseLeadingNumber(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    double value = 0.0;
+    const std::size_t first = i;
     std::size_t digits = 0;
     while (i < text.size() && IsDigit(text[i])) {
-        value = value * 10.0 + (text[i] - '0');
         ++i;
         ++digits;
     }
     std::size_t end = i;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        double scale = 0.1;
         std::size_t fractionDigits = 0;
         while (i < text.size() && IsDigit(text[i])) {
-            value += (text[i] - '0') * scale;
-            scale /= 10.0;
             ++i;
             ++fractionDigits;
         }
@@ -42,6 +39,11 @@ LeadingNumber ParseLeadingNumber(std::string_view text) {
     }
     if (digits == 0)
         return {};
+    // The scan above fixes the notation; from_chars gives the correctly rounded value.
+    double value = 0.0;
+    const auto result = std::from_chars(text.data() + first, text.data() + end, value, std::chars_format::fixed);
+    if (result.ec == std::errc::result_out_of_range)
+        value = HUGE_VAL; // more digits than a double holds: far outside every range checked
     return {negative ? -value : value, end};
 }
 
