@@ -2,6 +2,7 @@
 
 #include "cp932.h"
 #include "fonts.h"
+#include "dialogsupport.h"
 #include "modmain.h"
 
 #include <QGuiApplication>
@@ -12,19 +13,7 @@
 #include <QValidator>
 
 namespace {
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 constexpr int kMaxNameLength = 16;
-
-void SetUpDialog(QDialog* d, const char* title, int widthTwips, int heightTwips) {
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    d->setWindowTitle(QString::fromUtf8(title));
-    d->setFont(GothicFont(9));
-    d->setFixedSize(Twips(widthTwips), Twips(heightTwips));
-    const QScreen* screen = d->parentWidget() ? d->parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        d->move(screen->availableGeometry().center() - d->rect().center());
-}
 
 // The sheet document is CP932 text with comma-separated fields on CR LF lines, so a name
 // must be storable in CP932 and hold no control character; the box refuses anything else

@@ -1,6 +1,7 @@
 #include "frmoption.h"
 
 #include "fonts.h"
+#include "dialogsupport.h"
 #include "modmain.h"
 #include "qtplatform.h"
 #include "settingsfile.h"
@@ -16,18 +17,6 @@
 #include <QScrollBar>
 
 namespace {
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-
-void SetUpDialog(QDialog* d, const char* title, int widthTwips, int heightTwips) {
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    d->setWindowTitle(QString::fromUtf8(title));
-    d->setFont(GothicFont(9));
-    d->setFixedSize(Twips(widthTwips), Twips(heightTwips));
-    const QScreen* screen = d->parentWidget() ? d->parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        d->move(screen->availableGeometry().center() - d->rect().center());
-}
 
 template <class W, class... Args>
 W* Place(QWidget* parent, const QString& name, QRect rect, Args&&... args) {

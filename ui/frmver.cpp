@@ -1,6 +1,7 @@
 #include "frmver.h"
 
 #include "fonts.h"
+#include "dialogsupport.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,19 +12,8 @@
 #include <QSvgRenderer>
 
 namespace {
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 constexpr int kMajor = 1, kMinor = 0, kRevision = 46;
 
-void SetUpDialog(QDialog* d, const char* title, int widthTwips, int heightTwips) {
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    d->setWindowTitle(QString::fromUtf8(title));
-    d->setFont(GothicFont(9));
-    d->setFixedSize(Twips(widthTwips), Twips(heightTwips));
-    const QScreen* screen = d->parentWidget() ? d->parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        d->move(screen->availableGeometry().center() - d->rect().center());
-}
 } // namespace
 
 frmVer::frmVer(QWidget* parent) : QDialog(parent, kDialogFlags) {
