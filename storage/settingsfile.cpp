@@ -22,7 +22,10 @@ std::string WriteFileAtomically(const std::string& path, const std::string& byte
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString().toStdString();
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    // flush() explicitly: QSaveFile::commit() ignores a short write of its buffer (disk full,
+    // file size limit) and would rename the truncated file over the old one.
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+        !file.flush()) {
         const std::string error = file.errorString().toStdString();
         file.cancelWriting();
         return error.empty() ? "write error" : error;
