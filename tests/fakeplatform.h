@@ -1,136 +1,140 @@
 #pragma once
-// A scripted platform for the game module: answers questions from a queue, counts
-// yields, can run code inside a yield or under an open question, and draws from a
-// seeded or scripted random source.
-#include "modmain.h"
-#include "randomsource.h"
+// Test doubles, a module started in a fresh program folder, and text views of the module's state.
+#include "documentcommands.h"
+#include "qtplatform.h"
+#include "settingsfile.h"
+#include "sheetdocument.h"
 
-#include <deque>
+#include <QtTest>
+#include <QtWidgets>
+
 #include <functional>
 #include <sstream>
 #include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
 
-class FakePlatform : public Platform {
-public:
-    struct Asked {
-        std::string prompt;
-        int style;
-        std::string title;
-    };
-    std::deque<int> answers; // empty: answer Yes
-    std::vector<Asked> asked;
-    int yields = 0;
-    int randomizes = 0;
-    std::function<void()> onYield; // runs once, inside the next yield
-    std::function<void()> onAsk;   // runs while a question is open (before it is answered)
-    std::deque<float> scripted;    // values Rnd returns first
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The program's platform answering questions from a queue (empty: Yes), recorded as "prompt | title | style";
+// onAsk runs under the next question, onYield inside the next yield; Rnd gives scripted values, then seeded ones.
+struct FakePlatform : QtPlatform {
+    QList<int> answers;
+    QStringList asked;
+    std::function<void()> onAsk, onYield;
+    QList<float> scripted;
     RandomSource random{12345};
-    long rnds = 0;      // values drawn so far
-    long rndLimit = -1; // not -1: Rnd throws once rnds reaches it, so a draw loop that never ends fails
-
+    int randomizes = 0;
+    long rnds = 0, rndLimit = -1; // not -1: Rnd throws at rndLimit draws, so an endless draw loop fails
     int MsgBox(const std::string& prompt, int style, const std::string& title) override {
-        asked.push_back({prompt, style, title});
+        asked << Q(prompt + " | " + title + " | " + std::to_string(style));
         if (onAsk)
             std::exchange(onAsk, nullptr)();
-        if (answers.empty())
-            return vbYes;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
+        return answers.isEmpty() ? vbYes : answers.takeFirst();
     }
     void DoEvents() override {
-        ++yields;
         if (onYield)
             std::exchange(onYield, nullptr)();
+        QtPlatform::DoEvents();
     }
-    void Changed() override {}
     float Rnd() override {
-        if (rndLimit >= 0 && rnds >= rndLimit)
+        if (++rnds > rndLimit && rndLimit >= 0)
             throw std::runtime_error("Rnd drawn too often: a draw loop does not end");
-        ++rnds;
-        if (!scripted.empty()) {
-            const float r = scripted.front();
-            scripted.pop_front();
-            return r;
-        }
-        return random.Next();
+        return scripted.isEmpty() ? random.Next() : scripted.takeFirst();
     }
     void Randomize() override { ++randomizes; }
 };
 
-// Writes a sheet from five lines of five cells; "." is an empty cell.
-//   "1 2 3 4 @\n5 6 7 8 9\n..."
-inline void SetSheet(modMain& m, int sheet, const std::string& rows) {
-    std::istringstream in(rows);
-    std::string cell;
-    for (int c = 0; c < kCellsPerSheet && in >> cell; ++c)
-        m.BBox[sheet * kCellsPerSheet + c].Caption = cell == "." ? std::string() : cell;
+// File dialogs answering with the next queued full path; "" or none left cancels.
+struct FakeDialogs : FileDialogs {
+    QStringList open, save;
+    int saves = 0;
+    std::optional<std::string> GetOpenFileName() override { return Next(open); }
+    std::optional<std::string> GetSaveFileName() override {
+        ++saves;
+        return Next(save);
+    }
+    static std::optional<std::string> Next(QStringList& paths) {
+        const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
+        return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
+    }
+};
+
+inline SettingRecord Setting(int m, int lo, int hi) { return {std::int16_t(m), std::int16_t(lo), std::int16_t(hi)}; }
+// A settings file's six lines; numbers given as int written as the program does, " 5 ".
+inline QByteArray SettingsFile(const QByteArray& mode, const QByteArray& lo, const QByteArray& hi) {
+    return "<RunMode>\r\n" + mode + "\r\n<MinNumber>\r\n" + lo + "\r\n<MaxNumber>\r\n" + hi + "\r\n";
+}
+inline QByteArray SettingsFile(int mode, int lo, int hi) {
+    const auto field = [](int v) { return " " + QByteArray::number(v) + " "; };
+    return SettingsFile(field(mode), field(lo), field(hi));
 }
 
-// A module after program start, settings loaded, untitled document in edit mode.
-struct Game {
-    FakePlatform platform;
+// A module after program start in a fresh program folder: settings set, an untitled document in edit mode.
+template <class P = FakePlatform> struct BasicGame {
+    QTemporaryDir dir;
+    P platform;
     modMain m{platform};
-    explicit Game(SettingRecord settings = {0, 0, 99}) {
+    explicit BasicGame(SettingRecord settings = {0, 0, 99}) {
+        m.AppFolder = dir.path().toStdString() + "/";
         m.SysSetting = settings;
-        for (int s = 0; s < kSheets; ++s)
-            m.ClearSheet(s);
-        m.SelectBox(0);
+        NewDocument(m);
     }
     void Call(int n) {
         m.LBInput = std::to_string(n);
         m.CallNumber();
     }
+    QByteArray Read(const QString& name) const {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : "<unreadable>";
+    }
+    void Write(const QString& name, const QByteArray& bytes) const {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
 };
+using Game = BasicGame<>;
 
-// A sheet as five lines of five blank-separated tokens, one per cell.
-template <typename Token> std::string SheetGrid(const modMain& m, int sheet, Token token) {
-    std::string out;
-    for (int c = 0; c < kCellsPerSheet; ++c)
-        out += token(m.BBox[sheet * kCellsPerSheet + c]) + (c == 24 ? "" : c % 5 == 4 ? "\n" : " ");
-    return out;
-}
-// The cell texts in SetSheet's notation, "." for empty.
-inline std::string SheetText(const modMain& m, int sheet) {
-    return SheetGrid(m, sheet, [](const Cell& c) { return c.Caption.empty() ? std::string(".") : c.Caption; });
+// Writes a sheet from five lines of five cells, "." an empty cell, "_" a blank: "1 2 3 4 @\n5 6 7 8 9\n...".
+inline void SetSheet(modMain& m, int sheet, const std::string& rows) {
+    std::istringstream in(rows);
+    std::string cell;
+    for (int c = 0; c < kCellsPerSheet && in >> cell; ++c)
+        m.BBox[sheet * kCellsPerSheet + c].Caption = cell == "." ? "" : Q(cell).replace('_', ' ').toStdString();
 }
 // One letter per colour: K black, W white, B blue, R red, N navy, F button face.
-inline char ColourLetter(Colour c) { return "KWBRNF"[static_cast<int>(c)]; }
-// The cell colours, back colour upper case then text colour lower case: "Wk" is a normal cell,
-// "Nw" the selected one, "Kw" a hit.
-inline std::string ColourGrid(const modMain& m, int sheet) {
-    return SheetGrid(m, sheet, [](const Cell& c) {
-        return std::string{ColourLetter(c.BackColor), static_cast<char>(ColourLetter(c.ForeColor) + 'a' - 'A')};
-    });
+inline QChar ColourLetter(Colour c) { return QLatin1Char("KWBRNF"[int(c)]); }
+// A sheet as five lines of five tokens: the cell texts in SetSheet's notation, or the colours, back
+// colour upper case and text colour lower case: "Wk" a normal cell, "Nw" the selected one, "Kw" a hit.
+inline QString Grid(const modMain& m, int sheet, bool colours) {
+    QString out;
+    for (int c = 0; c < kCellsPerSheet; ++c) {
+        const Cell& cell = m.BBox[sheet * kCellsPerSheet + c];
+        out += colours ? QString(ColourLetter(cell.BackColor)) + ColourLetter(cell.ForeColor).toLower()
+                       : cell.Caption.empty() ? QString(".") : Q(cell.Caption);
+        out += c == 24 ? "" : c % 5 == 4 ? "\n" : " ";
+    }
+    return out;
 }
-// A question as "prompt | title | style", to compare all three at once.
-inline std::string AskedText(const FakePlatform::Asked& a) {
-    return a.prompt + " | " + a.title + " | " + std::to_string(a.style);
-}
+inline QString SheetText(const modMain& m, int sheet) { return Grid(m, sheet, false); }
+inline QString ColourGrid(const modMain& m, int sheet) { return Grid(m, sheet, true); }
 // Everything the module holds and shows, as one text: equal snapshots mean nothing changed.
-inline std::string Snapshot(const modMain& m) {
+inline QString Snapshot(const modMain& m) {
     std::ostringstream out;
-    out << m.LBLineMess << '|' << m.LBNum << '|' << m.LBInput << ColourLetter(m.LBInputForeColor)
-        << ColourLetter(m.LBInputBackColor) << '|' << m.StatusText << '|' << m.Caption << '|' << m.InputBuf << '|'
-        << m.CurBox << ' ' << m.CurSheet << '|' << m.DocDir << m.DocName << ' ' << m.DocChanged << '|'
-        << m.Timer1Enabled << m.RunLabelsVisible << '|' << m.SysSetting.RunMode << ' ' << m.SysSetting.MinNumber
-        << ' ' << m.SysSetting.MaxNumber << '|';
+    out << m.LBLineMess << '|' << m.LBNum << '|' << m.LBInput << int(m.LBInputForeColor) << int(m.LBInputBackColor)
+        << '|' << m.StatusText << '|' << m.Caption << '|' << m.InputBuf << '|' << m.CurBox << ' ' << m.CurSheet << '|'
+        << m.DocDir << m.DocName << ' ' << m.DocChanged << '|' << m.Timer1Enabled << m.RunLabelsVisible << '|'
+        << m.SysSetting.RunMode << ' ' << m.SysSetting.MinNumber << ' ' << m.SysSetting.MaxNumber << '|';
     for (const auto& label : m.LBLog)
         out << label << ',';
     for (int n : m.NumLog)
         out << n << ',';
     for (int h : m.HitFlag)
         out << h;
-    for (const char* name : {"mn_New", "mn_Open", "mn_Save", "mn_As", "mn_Edit", "mn_Start", "mn_End", "mnTool"})
-        out << m.MenuEnabled(name);
-    for (const char* key : {"New", "Open", "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole",
-                            "Info"})
-        out << m.ButtonEnabled(key);
+    // Menu items by name, toolbar buttons by key; a name the other way round is always enabled.
+    for (auto name : {"mn_New", "mn_Open", "mn_Save", "mn_As", "mn_Edit", "mn_Start", "mn_End", "mnTool", "New", "Open",
+                       "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole", "Info"})
+        out << m.MenuEnabled(name) << m.ButtonEnabled(name);
     for (int s = 0; s < kSheets; ++s)
-        out << '\n' << m.BSheet[s] << '|' << m.BMess[s].Caption << ColourLetter(m.BMess[s].BackColor) << '\n'
-            << SheetText(m, s) << '\n' << ColourGrid(m, s);
-    return out.str();
+        out << '\n' << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
+            << Grid(m, s, false).toStdString() << '\n' << Grid(m, s, true).toStdString();
+    return Q(out.str());
 }
