@@ -25,37 +25,13 @@
 #include <string>
 #include <string_view>
 
+#include "fuzzsupport.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "fuzz_document: %s\n", what);
-    std::fflush(stderr);
-    std::abort();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        Fail(what);
-}
-
-class QuietPlatform : public Platform {
-public:
-    int messages = 0;
-    int lastStyle = 0;
-    int MsgBox(const std::string&, int style, const std::string&) override {
-        ++messages;
-        lastStyle = style;
-        return vbOK;
-    }
-    void DoEvents() override {}
-    void Changed() override {}
-    float Rnd() override { return 0.0f; }
-    void Randomize() override {}
-};
 
 bool IsUsableCell(const std::string& cell) {
     if (cell.empty() || cell == "@")

@@ -27,29 +27,11 @@
 #include <string>
 #include <string_view>
 
+#include "fuzzsupport.h"
+
 #include <unistd.h>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "fuzz_settings: %s\n", what);
-    std::fflush(stderr);
-    std::abort();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        Fail(what);
-}
-
-class QuietPlatform : public Platform {
-public:
-    int MsgBox(const std::string&, int, const std::string&) override { return vbOK; }
-    void DoEvents() override {}
-    void Changed() override {}
-    float Rnd() override { return 0.0f; }
-    void Randomize() override {}
-};
 
 bool InRange(const SettingRecord& s) {
     return (s.RunMode == 0 || s.RunMode == 1) && s.MinNumber >= 0 && s.MinNumber <= 75 && s.MaxNumber >= 24 &&
