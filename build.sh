@@ -45,7 +45,8 @@ headless_env() {
 case "${1:-}" in
   run)
     install_missing
-    configure_build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build-release -j "$JOBS" --target numbalo
     exec ./build-release/numbalo ;;
   test)
     install_missing
