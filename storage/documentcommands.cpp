@@ -3,7 +3,6 @@
 #include "modmain.h"
 #include "sheetdocument.h"
 
-#include <QFileInfo>
 
 std::pair<std::string, std::string> SplitPath(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -100,8 +99,7 @@ bool DocumentCommands::QueryUnload() {
     switch (AskSaveChanges()) {
     case vbYes:
         // Close only when the sheets really reached the file.
-        return mn_Save_Click() == SaveResult::Saved &&
-               QFileInfo::exists(QString::fromStdString(m_.DocDir + m_.DocName)) && !m_.DocName.empty();
+        return mn_Save_Click() == SaveResult::Saved;
     case vbNo:
         return true;
     default:

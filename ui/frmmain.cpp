@@ -497,25 +497,18 @@ void frmMain::mn_Ver_Click() {
     ver_->activateWindow();
 }
 
-QString frmMain::HelpFile() const { return QString::fromStdString(m_.AppFolder) + "numbalo.hlp"; }
-
-void frmMain::mnCont_Click() {
+HelpViewer& frmMain::LoadHelp() {
     if (!help_) {
         help_ = new HelpViewer(nullptr);
         help_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    help_->load(HelpFile());
-    help_->showContents();
+    help_->load(QString::fromStdString(m_.AppFolder) + "numbalo.hlp");
+    return *help_;
 }
 
-void frmMain::mnSrch_Click() {
-    if (!help_) {
-        help_ = new HelpViewer(nullptr);
-        help_->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    help_->load(HelpFile());
-    help_->showSearch();
-}
+void frmMain::mnCont_Click() { LoadHelp().showContents(); }
+
+void frmMain::mnSrch_Click() { LoadHelp().showSearch(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     if (!docs_.QueryUnload()) {

@@ -77,7 +77,7 @@ private:
                        Handler handler);
     void Timer2_Timer();
     void SyncTimer();
-    QString HelpFile() const;
+    HelpViewer& LoadHelp(); // the help window, (re)reading the help file beside the program
 
     modMain& m_;
     QtPlatform& platform_;

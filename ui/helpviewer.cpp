@@ -72,15 +72,17 @@ void HelpViewer::filterKeywords(const QString& text) {
 
 void HelpViewer::showContents() {
     browser_->scrollToAnchor("contents");
-    show();
-    raise();
-    activateWindow();
+    bringToFront();
 }
 
 void HelpViewer::showSearch() {
     search_->clear();
+    bringToFront();
+    search_->setFocus();
+}
+
+void HelpViewer::bringToFront() {
     show();
     raise();
     activateWindow();
-    search_->setFocus();
 }

@@ -19,6 +19,7 @@ public:
 
 private:
     void filterKeywords(const QString& text);
+    void bringToFront();
     QTextBrowser* browser_;
     QLineEdit* search_;
     QListWidget* keywords_;
