@@ -40,3 +40,11 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 std::optional<std::string> Cp932ToUtf8(std::string_view bytes) { return Convert("UTF-8", "CP932", bytes); }
 
 std::optional<std::string> Utf8ToCp932(std::string_view text) { return Convert("CP932", "UTF-8", text); }
+
+bool IsStorableAsCp932(std::string_view text) {
+    const auto bytes = Utf8ToCp932(text);
+    if (!bytes)
+        return false;
+    const auto back = Cp932ToUtf8(*bytes);
+    return back && *back == text;
+}
