@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 CellLabel::CellLabel(QWidget* parent, bool border) : QLabel(parent), border_(border) {
     setAlignment(Qt::AlignCenter);
     setFocusPolicy(Qt::NoFocus);
@@ -43,7 +45,14 @@ void CellLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void CellLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    // A double click is one click: its first release has clicked already.
+    const bool secondRelease = std::exchange(releaseEndsDoubleClick_, false);
+    if (!secondRelease && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     event->accept();
+}
+
+void CellLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    releaseEndsDoubleClick_ = true;
+    mousePressEvent(event);
 }

@@ -21,10 +21,12 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QColor fore_{Qt::black};
     QColor back_{Qt::white};
     bool border_;
     bool transparent_ = false;
+    bool releaseEndsDoubleClick_ = false;
 };
