@@ -92,7 +92,7 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
         if (IsEditMode()) {
             const int next = c + 1 > 24 ? 0 : c + 1;
             MoveSelection(25 * CurSheet + next);
-        } else if (!LBInput.empty()) {
+        } else if (!LBInput.empty() && !runEnding_) {
             CallNumber();
             return;
         }
@@ -101,7 +101,7 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
 }
 
 void modMain::LBInput_Click() {
-    if (IsEditMode() || LBInput.empty())
+    if (IsEditMode() || runEnding_ || LBInput.empty())
         return;
     CallNumber();
 }

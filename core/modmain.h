@@ -141,6 +141,7 @@ private:
     std::map<std::string, bool, std::less<>> disabled_;
     unsigned runSerial_ = 0; // tells a question's answer whether its run is still on
     bool inTick_ = false;
+    bool runEnding_ = false; // EndRun is under way: its yields must not let a number be called
 };
 
 // Virtual key codes the keyboard rules use.

@@ -129,7 +129,9 @@ void modMain::ResetSheetColors() {
 void modMain::EndRun() {
     Timer1Enabled = false;
     ++runSerial_;
+    runEnding_ = true;
     ResetSheetColors();
+    runEnding_ = false;
     SelectBox(CurBox);
     LBLineMess = std::string(kEditModeCaption);
     LBInput.clear();
