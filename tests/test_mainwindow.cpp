@@ -5,7 +5,12 @@
 
 struct Window : Game {
     std::unique_ptr<frmMain> w;
-    Window() : w(new frmMain(m, platform)) { w->show(); }
+    Window() : w(new frmMain(m, platform)) {
+        w->show();
+        // Menu shortcuts reach only the active window.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
     // R, L, U, D arrows, T tab, B backtab, E enter; anything else as typed.
     void keys(const QString& sequence) {
         const Qt::Key named[] = {Qt::Key_Right, Qt::Key_Left,    Qt::Key_Up,    Qt::Key_Down,
@@ -60,6 +65,169 @@ private slots:
         QVERIFY(win.m.BBox[win.m.CurBox].BackColor == Colour::Navy &&
                 (from == win.m.CurBox || win.m.BBox[from].BackColor == Colour::White));
         QTEST(win.text(0) + "|" + win.text(1) + (win.m.DocChanged ? " changed" : ""), "texts");
+    }
+
+    // Key events as X11 delivers them: the symbol after Shift or AltGr, and the key's own scan code.
+    // Found as a fault: Shift+4 typed nothing, because the symbol "$" is no digit.
+    void keysWithNativeCodes_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("scanCode");
+        QTest::addColumn<QString>("expected"); // cell 0's text and the current box; in a run, the candidate
+        const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("shift+4 on a US layout types 4") << int(Qt::Key_Dollar) << shift << "$" << 13 << "4 0";
+        QTest::newRow("shift+0 on a US layout types 0") << int(Qt::Key_ParenRight) << shift << ")" << 19 << "0 0";
+        QTest::newRow("shift+2 on a Japanese layout types 2") << int(Qt::Key_QuoteDbl) << shift << "\"" << 11
+                                                              << "2 0";
+        QTest::newRow("a French top-row key types its digit") << int(Qt::Key_Eacute) << 0 << "é" << 11 << "2 0";
+        QTest::newRow("shift+2 on a US layout is the free hole") << int(Qt::Key_At) << shift << "@" << 11 << "@ 0";
+        QTest::newRow("the @ key of a Japanese layout") << int(Qt::Key_At) << 0 << "@" << 34 << "@ 0";
+        QTest::newRow("AltGr+0 on a French layout is the free hole")
+            << int(Qt::Key_At) << int(Qt::GroupSwitchModifier) << "@" << 19 << "@ 0";
+        QTest::newRow("a shifted symbol of another key types nothing") << int(Qt::Key_Dollar) << shift << "$" << 0
+                                                                       << " 0";
+        QTest::newRow("keypad 7") << int(Qt::Key_7) << keypad << "7" << 79 << "7 0";
+        QTest::newRow("keypad separator moves on") << int(Qt::Key_Comma) << keypad << "," << 129 << " 1";
+        QTest::newRow("keypad enter moves on") << int(Qt::Key_Enter) << keypad << "\r" << 104 << " 1";
+        QTest::newRow("ctrl+tab moves nowhere") << int(Qt::Key_Tab) << ctrl << "\t" << 23 << " 0";
+    }
+    void keysWithNativeCodes() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(int, scanCode);
+        QFETCH(QString, expected);
+        const auto send = [&](QWidget* target) {
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key, Qt::KeyboardModifiers(modifiers), quint32(scanCode), 0, 0, text);
+                QApplication::sendEvent(target, &event);
+            }
+        };
+        Window win;
+        send(win.w.get());
+        QCOMPARE(win.text(0) + " " + QString::number(win.m.CurBox), expected);
+
+        // The same key in a game typed by hand shows what it types in the candidate box.
+        Window run;
+        run.w->action("mn_Start")->trigger();
+        send(run.w.get());
+        const QString digit = expected.section(' ', 0, 0);
+        QCOMPARE(Q(run.m.LBInput), digit == "@" ? QString() : digit);
+    }
+
+    // Found as a fault: the release that ends a double click on the roulette's number called a second one.
+    void doubleClickCallsOneNumber() {
+        Game g(Setting(1, 0, 99));
+        frmMain w(g.m, g.platform);
+        w.show();
+        w.action("mn_Start")->trigger();
+        auto* input = w.findChild<CellLabel*>("LBInput");
+        const QPoint at = input->rect().center();
+        const auto send = [&](QEvent::Type type) {
+            QMouseEvent event(type, at, input->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(input, &event);
+        };
+        for (int call = 1; call <= 2; ++call) {
+            QTRY_VERIFY(!g.m.LBInput.empty());
+            // As the window system delivers a double click: press, release, double click, release.
+            for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick})
+                send(type);
+            QTRY_VERIFY(!g.m.LBInput.empty()); // the roulette shows a new number before the last release
+            send(QEvent::MouseButtonRelease);
+            QCOMPARE(Q(g.m.LBNum), QString::number(call));
+        }
+    }
+
+    // Found as a fault: a click on the candidate box inside the end of a run's yield called a number
+    // after the colours were reset, and its hits stayed in edit mode.
+    void noCallWhileTheRunEnds() {
+        Window win;
+        SetSheet(win.m, 0, "5 7 9 11 13");
+        win.w->action("mn_Start")->trigger();
+        win.keys("7");
+        auto* input = win.w->findChild<CellLabel*>("LBInput");
+        win.platform.onYield = [&] {
+            QTest::mouseClick(input, Qt::LeftButton);
+            QTest::keyClick(win.w.get(), Qt::Key_Return);
+        };
+        win.m.EndRun();
+        QVERIFY(win.m.IsEditMode());
+        QCOMPARE(ColourGrid(win.m, 0).count("Kw"), 0);
+        QCOMPARE(Q(win.m.LBInput + "|" + win.m.LBNum + "|" + win.m.LBLog[0]), "|0|");
+    }
+
+    // Menu shortcuts through real key presses; each row names the key, the state it leaves (cells 0, 1 and 12
+    // of the first sheet and its name) and the questions asked.
+    void shortcuts_data() {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Del empties the current cell") << QKeySequence(Qt::Key_Delete) << "|8|9|名前 0";
+        QTest::newRow("Shift+Del clears the sheet") << QKeySequence(Qt::SHIFT | Qt::Key_Delete) << "|||Sheet 1 0";
+        QTest::newRow("Ctrl+H sets the free holes") << QKeySequence(Qt::CTRL | Qt::Key_H) << "7|8|@|名前 1";
+        QTest::newRow("Ctrl+R fills every sheet") << QKeySequence(Qt::CTRL | Qt::Key_R) << "*|*|*|名前 1";
+        QTest::newRow("F5 starts a run") << QKeySequence(Qt::Key_F5) << "7|8|9|名前 1 実行中 / 実戦形式";
+    }
+    void shortcuts() {
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, expected);
+        Window win;
+        SetSheet(win.m, 0, "7 8 . . . . . . . . . . 9");
+        win.m.BSheet[0] = "名前";
+        win.w->SyncFromModel();
+        QTest::keySequence(win.w.get(), key);
+        QString state;
+        for (int box : {0, 1, 12}) {
+            const QString t = win.text(box);
+            state += (expected.startsWith('*') && !t.isEmpty() ? "*" : t) + "|";
+        }
+        state += win.w->findChild<QGroupBox*>("BSheet0")->title() + " " + QString::number(win.platform.asked.size());
+        if (!win.m.IsEditMode())
+            state += " " + win.label("LBLineMess");
+        QCOMPARE(state, expected);
+    }
+
+    // During a run every edit and file shortcut does nothing, and F6 asks to end it.
+    void editShortcutsDoNothingInARun() {
+        Window win;
+        SetSheet(win.m, 0, "7 8 . . . . . . . . . . 9");
+        win.w->action("mn_Start")->trigger();
+        const QString before = Snapshot(win.m);
+        const qsizetype asked = win.platform.asked.size();
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_Delete), QKeySequence(Qt::SHIFT | Qt::Key_Delete),
+                                       QKeySequence(Qt::CTRL | Qt::Key_H), QKeySequence(Qt::CTRL | Qt::Key_R),
+                                       QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_O),
+                                       QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::Key_F5)})
+            QTest::keySequence(win.w.get(), key);
+        QCOMPARE(Snapshot(win.m), before);
+        QCOMPARE(win.platform.asked.size(), asked);
+        QTest::keyClick(win.w.get(), Qt::Key_F6);
+        QVERIFY(win.m.IsEditMode() && win.platform.asked.last().startsWith("実行を終了します。"));
+    }
+
+    // The toolbar: a separator first, 12 buttons and 6 separators in all, and what each state enables.
+    void toolbar() {
+        Window win;
+        auto* bar = win.w->findChild<QToolBar*>("Toolbar1");
+        QString shape;
+        for (QAction* a : bar->actions())
+            shape += a->isSeparator() ? "|" : "b";
+        QCOMPARE(shape, "|bbb|b|bb|bb|bbb|b");
+        const auto enabled = [&] {
+            QString states;
+            for (QAction* a : bar->actions())
+                if (!a->isSeparator())
+                    states += bar->widgetForAction(a)->isEnabled() ? '1' : '0';
+            return states;
+        };
+        QCOMPARE(enabled(), "111110111111");
+        QTest::mouseClick(bar->widgetForAction(win.w->toolButton("Start")), Qt::LeftButton);
+        QCOMPARE(enabled(), "000001000001");
+        QTest::mouseClick(bar->widgetForAction(win.w->toolButton("Info")), Qt::LeftButton); // disabled: nothing
+        QVERIFY(!win.w->findChild<QWidget*>("frmInfo"));
+        QTest::mouseClick(bar->widgetForAction(win.w->toolButton("Stop")), Qt::LeftButton);
+        QCOMPARE(enabled(), "111110111111");
     }
 
     void realRunGameByKeys() {
