@@ -246,6 +246,8 @@ void frmMain::BuildMenus() {
     QMenu* run = menu("mn_Run", "実行(&R)");
     AddAction(run, "mn_Start", "開始(&S)", QKeySequence(Qt::Key_F5), &frmMain::mn_Start_Click);
     AddAction(run, "mn_End", "終了(&E)", QKeySequence(Qt::Key_F6), &frmMain::mn_End_Click);
+    takeBack_ = AddAction(run, "mn_Undo", "直前の番号を取り消す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z),
+                          [this] { m_.TakeBackLastCall(); });
 
     QMenu* tool = menu("mnTool", "ﾂｰﾙ(&T)");
     AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, &frmMain::mnSheetRand_Click);
@@ -385,19 +387,21 @@ void frmMain::SyncFromModel() {
     if (windowTitle() != caption)
         setWindowTitle(caption);
 
-    // Enabled states change only when a run starts or ends, and "mn_Start" follows it.
+    // Enabled states change only when a run starts or ends, and "mn_Start" follows it; the
+    // take-back changes with every call.
     const bool running = !m_.MenuEnabled("mn_Start");
-    if (controlsShowRun_ == running)
-        return SyncTimer();
-    controlsShowRun_ = running;
-    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
-        bool enabled = m_.MenuEnabled(it.key().toStdString());
-        if (const auto parent = parentMenu_.find(it.value()); parent != parentMenu_.end())
-            enabled = enabled && m_.MenuEnabled(parent->second->objectName().toStdString());
-        it.value()->setEnabled(enabled);
+    if (controlsShowRun_ != running) {
+        controlsShowRun_ = running;
+        for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+            bool enabled = m_.MenuEnabled(it.key().toStdString());
+            if (const auto parent = parentMenu_.find(it.value()); parent != parentMenu_.end())
+                enabled = enabled && m_.MenuEnabled(parent->second->objectName().toStdString());
+            it.value()->setEnabled(enabled);
+        }
+        for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
+            it.value()->setEnabled(m_.ButtonEnabled(it.key().toStdString()));
     }
-    for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
-        it.value()->setEnabled(m_.ButtonEnabled(it.key().toStdString()));
+    takeBack_->setEnabled(m_.MenuEnabled("mn_Undo"));
     SyncTimer();
 }
 

@@ -107,6 +107,7 @@ private:
     std::map<QAction*, QMenu*> parentMenu_;    // an item is usable only while its menu is
     QAction* realRun_ = nullptr;
     QAction* randRun_ = nullptr;
+    QAction* takeBack_ = nullptr;
     std::optional<bool> controlsShowRun_;      // the run state the enabled states were last set for
 
     QPointer<frmOption> option_;
