@@ -1,6 +1,10 @@
 #include "modmain.h"
 #include "numbers.h"
 
+#include <bit>
+#include <bitset>
+#include <cmath>
+
 namespace {
 // The twelve lines of a sheet in evaluation order: rows, columns, diagonal, anti-diagonal.
 constexpr std::array<std::array<int, 5>, 12> kLines = {{
@@ -18,10 +22,20 @@ constexpr std::array<std::array<int, 5>, 12> kLines = {{
     {4, 8, 12, 16, 20},
 }};
 
-void AppendReport(std::string& caption, const std::string& text) {
+// Each line as a mask of its cells.
+constexpr std::array<std::uint32_t, 12> kLineMasks = [] {
+    std::array<std::uint32_t, 12> masks{};
+    for (std::size_t i = 0; i < kLines.size(); ++i)
+        for (int c : kLines[i])
+            masks[i] |= 1u << c;
+    return masks;
+}();
+
+void AppendReport(std::string& caption, std::string_view word, int count) {
     if (!caption.empty())
         caption += ' ';
-    caption += text;
+    caption += word;
+    caption += std::to_string(count);
 }
 } // namespace
 
@@ -36,58 +50,87 @@ void modMain::ClearHitFlags() {
         HitFlag[i] = 0;
 }
 
+void modMain::PrepareEvaluation() {
+    for (int s = 0; s < kSheets; ++s) {
+        SheetValues& v = sheetValues_[s];
+        v = {};
+        for (int c = 0; c < kCellsPerSheet; ++c) {
+            const std::string& text = BBox[s * kCellsPerSheet + c].Caption;
+            const double value = CellValue(text);
+            v.value[c] = value;
+            // A fraction only a loaded document can bring lists its nearest whole number;
+            // values with no entry in the list are left out.
+            const auto rounded = RoundToInt16(value);
+            v.reachEntry[c] = rounded && *rounded >= 0 && *rounded <= 100 ? *rounded : std::int16_t(-1);
+            if (text == "@")
+                v.freeHoles |= 1u << c;
+            else if (value >= 0 && value <= 100 && value == std::floor(value))
+                v.cellsOf[static_cast<std::size_t>(value)] |= 1u << c;
+        }
+    }
+}
+
 void modMain::EvaluateSheets() {
-    std::array<bool, 101> reachNum{};
-    const double called = NumLog[0];
+    Evaluate(NumLog[0]);
+    ResumeAfterEvaluation(true);
+}
+
+void modMain::Evaluate(std::int16_t called) {
+    std::bitset<101> reachNum;
 
     for (int s = 0; s < kSheets; ++s) {
+        const SheetValues& values = sheetValues_[s];
         SheetStatus& mess = BMess[s];
         mess.Caption.clear();
         mess.BackColor = Colour::ButtonFace;
-        int reaches = 0;
-        int bingos = 0;
         Cell* cells = &BBox[s * kCellsPerSheet];
         std::int16_t* hits = &HitFlag[s * kCellsPerSheet];
 
-        for (int c = 0; c < kCellsPerSheet; ++c) {
-            if (hits[c] != 0)
-                continue;
-            if (cells[c].Caption == "@") {
-                hits[c] = -1;
-                cells[c].BackColor = Colour::Black;
-                cells[c].ForeColor = Colour::White;
-            } else if (CellValue(cells[c].Caption) == called) {
-                hits[c] = -1;
-                mess.Caption = "Hit!";
-                cells[c].BackColor = Colour::Black;
-                cells[c].ForeColor = Colour::White;
-                mess.BackColor = Colour::Black;
-            }
+        std::uint32_t hit = 0;
+        for (int c = 0; c < kCellsPerSheet; ++c)
+            hit |= std::uint32_t{hits[c] != 0} << c;
+        std::uint32_t matching = 0;
+        if (called >= 0 && called <= 100) {
+            matching = values.cellsOf[static_cast<std::size_t>(called)];
+        } else {
+            for (int c = 0; c < kCellsPerSheet; ++c)
+                if (values.value[c] == called && !(values.freeHoles >> c & 1u))
+                    matching |= 1u << c;
         }
+        // Free holes are hit without a "Hit!".
+        const std::uint32_t newHits = matching & ~hit;
+        if (newHits != 0) {
+            mess.Caption = "Hit!";
+            mess.BackColor = Colour::Black;
+        }
+        for (std::uint32_t fresh = (newHits | values.freeHoles) & ~hit; fresh != 0; fresh &= fresh - 1) {
+            const int c = std::countr_zero(fresh);
+            hits[c] = -1;
+            cells[c].BackColor = Colour::Black;
+            cells[c].ForeColor = Colour::White;
+        }
+        hit |= newHits | values.freeHoles;
 
-        for (const auto& line : kLines) {
-            int count = 0;
-            for (int c : line)
-                count += hits[c] != 0;
+        int reaches = 0;
+        int bingos = 0;
+        for (std::size_t i = 0; i < kLines.size(); ++i) {
+            const int count = std::popcount(hit & kLineMasks[i]);
             if (count == 4) {
                 ++reaches;
-                for (int c : line) {
+                for (int c : kLines[i]) {
                     if (cells[c].BackColor == Colour::Red)
                         continue;
-                    if (hits[c] != 0) {
+                    if (hit >> c & 1u) {
                         cells[c].BackColor = Colour::Blue;
                     } else {
                         cells[c].ForeColor = Colour::Blue;
-                        // A fraction only a loaded document can bring lists its nearest
-                        // whole number; values with no entry in the list are left out.
-                        const auto v = RoundToInt16(CellValue(cells[c].Caption));
-                        if (v && *v >= 0 && *v <= 100)
-                            reachNum[*v] = true;
+                        if (values.reachEntry[c] >= 0)
+                            reachNum.set(static_cast<std::size_t>(values.reachEntry[c]));
                     }
                 }
             } else if (count == 5) {
                 ++bingos;
-                for (int c : line) {
+                for (int c : kLines[i]) {
                     cells[c].BackColor = Colour::Red;
                     cells[c].ForeColor = Colour::White;
                 }
@@ -96,27 +139,29 @@ void modMain::EvaluateSheets() {
 
         if (reaches > 0) {
             mess.BackColor = Colour::Blue;
-            AppendReport(mess.Caption, "Reach" + std::to_string(reaches));
+            AppendReport(mess.Caption, "Reach", reaches);
         }
         if (bingos > 0) {
             mess.BackColor = Colour::Red;
-            AppendReport(mess.Caption, "Bingo" + std::to_string(bingos));
+            AppendReport(mess.Caption, "Bingo", bingos);
         }
     }
 
-    std::string list;
+    // Built in place: the text keeps its buffer from call to call.
+    StatusText.clear();
     for (int n = 0; n < 100; ++n) {
-        if (!reachNum[n])
+        if (!reachNum[static_cast<std::size_t>(n)])
             continue;
-        if (!list.empty())
-            list += "、";
-        list += std::to_string(n);
+        StatusText += StatusText.empty() ? "ﾘｰﾁ番号は、" : "、";
+        StatusText += std::to_string(n);
     }
-    StatusText = list.empty() ? "現在、ﾘｰﾁはありません。" : "ﾘｰﾁ番号は、" + list + "です。";
+    StatusText += StatusText.empty() ? "現在、ﾘｰﾁはありません。" : "です。";
+}
 
+void modMain::ResumeAfterEvaluation(bool roll) {
     Yield();
     // A run ended inside the yield (End chosen meanwhile) must not restart the roulette.
-    if (SysSetting.RunMode == 1 && !IsEditMode())
+    if (roll && SysSetting.RunMode == 1 && !IsEditMode())
         Timer1Enabled = true;
     Refresh();
 }

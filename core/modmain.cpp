@@ -15,6 +15,8 @@ modMain::modMain(Platform& platform) : platform_(platform) { SetRunControls(fals
 std::string modMain::ModeText() const { return SysSetting.RunMode == 0 ? "実戦形式" : "乱数形式"; }
 
 bool modMain::MenuEnabled(std::string_view name) const {
+    if (name == "mn_Undo")
+        return CanTakeBack();
     const auto it = disabled_.find("menu:" + std::string(name));
     return it == disabled_.end() || !it->second;
 }

@@ -2,8 +2,10 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform.h"
 
@@ -78,7 +80,8 @@ public:
     bool RandRunPressed = false;
 
     // Enabled state of a menu item by name ("mn_New", "mnTool", ...) or of a toolbar
-    // button by key ("New", "Stop", ...). Names not listed are always enabled.
+    // button by key ("New", "Stop", ...). Names not listed are always enabled; "mn_Undo"
+    // follows CanTakeBack(), which changes with every call.
     bool MenuEnabled(std::string_view name) const;
     bool ButtonEnabled(std::string_view key) const;
 
@@ -106,6 +109,20 @@ public:
     void ResetSheetColors();
     void Timer1_Timer();
 
+    // ---- taking a call back, restoring a run ----
+    // The run's calls in order, first call first (NumLog keeps only the last hundred).
+    const std::vector<std::int16_t>& CallRecord() const { return callRecord_; }
+    int DrawCount() const; // LBNum's value
+    // A running (not paused) run with a call that a take-back may remove; never the call
+    // that used up a RandRun range, which ends the run at the next tick.
+    bool CanTakeBack() const;
+    // Asks first; Yes leaves the state the run would have had without its latest call.
+    void TakeBackLastCall();
+    // From edit mode, without a question, into the state that Start with these settings
+    // and these calls would have left; the roulette rolls again in RandRun when rolling.
+    // A journal captures drawCount as DrawCount() and rolling as Timer1Enabled.
+    void RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount, bool rolling);
+
     // ---- random fill ----
     void FillSheetRandom(int sheet);
     void FillAllSheetsRandom();    // asks first
@@ -130,6 +147,22 @@ public:
     bool RunModeButton_Click(int mode);
 
 private:
+    // Per run, each sheet's cell texts as the evaluation needs them; cell texts cannot
+    // change during a run, since every edit is an edit-mode command.
+    struct SheetValues {
+        std::uint32_t freeHoles = 0;                // cells reading "@"
+        std::array<std::uint32_t, 101> cellsOf{};   // other cells by whole value 0..100
+        std::array<double, kCellsPerSheet> value{}; // for called numbers outside 0..100
+        std::array<std::int16_t, kCellsPerSheet> reachEntry{}; // reach-list entry, -1 none
+    };
+
+    void BeginRun(); // Start's steps between the question and the evaluation
+    void PrepareEvaluation();
+    void Evaluate(std::int16_t called); // EvaluateSheets up to the status text
+    void ResumeAfterEvaluation(bool roll);
+    void ReplayRecord(); // hits, marks, statuses and NumLog from the call record
+    std::array<bool, 101> CalledNumbers() const;
+    bool RangeUsedUp(const std::array<bool, 101>& called) const;
     void SetRunControls(bool running);
     void MoveSelection(int box);
     float Rnd() { return platform_.Rnd(); }
@@ -140,6 +173,8 @@ private:
     Platform& platform_;
     std::map<std::string, bool, std::less<>> disabled_;
     unsigned runSerial_ = 0; // tells a question's answer whether its run is still on
+    std::vector<std::int16_t> callRecord_;
+    std::array<SheetValues, kSheets> sheetValues_{};
     bool inTick_ = false;
     bool runEnding_ = false; // EndRun is under way: its yields must not let a number be called
 };

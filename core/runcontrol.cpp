@@ -8,6 +8,11 @@ void modMain::Start() {
         return;
     if (!IsEditMode())
         return; // a run began while the question was open
+    BeginRun();
+    EvaluateSheets();
+}
+
+void modMain::BeginRun() {
     ++runSerial_;
     SetRunControls(true);
     LBLineMess = "実行中 / " + ModeText();
@@ -22,7 +27,8 @@ void modMain::Start() {
     ShowHistory();
     InputBuf.clear();
     ClearHitFlags();
-    EvaluateSheets();
+    callRecord_.clear();
+    PrepareEvaluation();
 }
 
 void modMain::CallNumber() {
@@ -32,6 +38,7 @@ void modMain::CallNumber() {
     for (int i = kHistorySize - 2; i >= 0; --i)
         NumLog[i + 1] = NumLog[i];
     NumLog[0] = RoundToInt16(CellValue(LBInput)).value_or(0);
+    callRecord_.push_back(NumLog[0]);
     InputBuf.clear();
     LBInput.clear();
     ShowHistory();
@@ -52,17 +59,8 @@ void modMain::Timer1_Timer() {
     const int size = SysSetting.RangeSize();
     const unsigned serial = runSerial_;
 
-    // Which numbers of the range are still uncalled. If none is left (the range was
-    // changed under the run, say), the range counts as exhausted rather than drawing for ever.
-    std::array<bool, 101> called{};
-    for (int i = 0; i < kHistorySize; ++i)
-        if (NumLog[i] >= 0 && NumLog[i] <= 100)
-            called[NumLog[i]] = true;
-    int uncalled = 0;
-    for (int n = SysSetting.MinNumber; n <= SysSetting.MaxNumber; ++n)
-        uncalled += (n >= 0 && n <= 100) ? !called[n] : 1;
-
-    if (LBNum == std::to_string(size) || uncalled == 0 || size <= 0) {
+    const std::array<bool, 101> called = CalledNumbers();
+    if (RangeUsedUp(called)) {
         Yield();
         if (serial != runSerial_ || IsEditMode() || !Timer1Enabled) {
             inTick_ = false;
@@ -91,6 +89,84 @@ void modMain::Timer1_Timer() {
     LBInput = std::to_string(n);
     Yield();
     inTick_ = false;
+}
+
+std::array<bool, 101> modMain::CalledNumbers() const {
+    std::array<bool, 101> called{};
+    for (int i = 0; i < kHistorySize; ++i)
+        if (NumLog[i] >= 0 && NumLog[i] <= 100)
+            called[static_cast<std::size_t>(NumLog[i])] = true;
+    return called;
+}
+
+bool modMain::RangeUsedUp(const std::array<bool, 101>& called) const {
+    // If no number is left (the range was changed under the run, say), the range counts as
+    // used up rather than drawing for ever.
+    const int size = SysSetting.RangeSize();
+    int uncalled = 0;
+    for (int n = SysSetting.MinNumber; n <= SysSetting.MaxNumber; ++n)
+        uncalled += (n >= 0 && n <= 100) ? !called[static_cast<std::size_t>(n)] : 1;
+    return LBNum == std::to_string(size) || uncalled == 0 || size <= 0;
+}
+
+int modMain::DrawCount() const { return static_cast<int>(CellValue(LBNum)); }
+
+bool modMain::CanTakeBack() const {
+    if (callRecord_.empty() || LBLineMess != "実行中 / " + ModeText())
+        return false;
+    return SysSetting.RunMode == 0 || !RangeUsedUp(CalledNumbers());
+}
+
+void modMain::TakeBackLastCall() {
+    if (!CanTakeBack())
+        return;
+    const unsigned serial = runSerial_;
+    const std::size_t calls = callRecord_.size();
+    if (MsgBox("番号 " + std::to_string(callRecord_.back()) + " の呼び出しを取り消します。よろしいですか?",
+               vbYesNoExclamation, "取り消し") != vbYes)
+        return;
+    // The roulette rolls on under the question: the run may have used up its range, ended,
+    // paused or taken another call meanwhile, and the answer was about a call that is gone.
+    if (serial != runSerial_ || calls != callRecord_.size() || !CanTakeBack())
+        return;
+    if (SysSetting.RunMode == 1)
+        Timer1Enabled = false;
+    callRecord_.pop_back();
+    LBNum = std::to_string(DrawCount() - 1);
+    InputBuf.clear();
+    ReplayRecord();
+    ShowHistory();
+    ResumeAfterEvaluation(true);
+}
+
+void modMain::RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount,
+                         bool rolling) {
+    if (!IsEditMode())
+        return;
+    SysSetting = settings;
+    ShowRunModeButtons();
+    BeginRun();
+    callRecord_.assign(calls.begin(), calls.end());
+    LBNum = std::to_string(drawCount);
+    ReplayRecord();
+    ShowHistory();
+    ResumeAfterEvaluation(rolling);
+}
+
+void modMain::ReplayRecord() {
+    // From the look Start gives the cells, every evaluation of the run again: hits are
+    // recomputed from the calls, and the marks accumulate as they did.
+    for (Cell& cell : BBox) {
+        cell.ForeColor = Colour::Black;
+        cell.BackColor = Colour::White;
+    }
+    ClearHitFlags();
+    Evaluate(kNoNumber);
+    for (const std::int16_t n : callRecord_)
+        Evaluate(n);
+    const std::size_t size = callRecord_.size();
+    for (std::size_t i = 0; i < kHistorySize; ++i)
+        NumLog[i] = i < size ? callRecord_[size - 1 - i] : kNoNumber;
 }
 
 void modMain::End() {

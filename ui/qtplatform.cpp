@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-QtPlatform::QtPlatform(QObject* parent) : QObject(parent) {}
+QtPlatform::QtPlatform(QObject* parent, SeedSources seeds) : QObject(parent), random_(std::move(seeds)) {}
 
 int QtPlatform::MsgBox(const std::string& prompt, int style, const std::string& title) {
     QWidget* parent = dialogParent_ ? dialogParent_.data() : QApplication::activeWindow();

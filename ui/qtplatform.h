@@ -12,7 +12,8 @@ class QWidget;
 class QtPlatform : public QObject, public Platform {
     Q_OBJECT
 public:
-    explicit QtPlatform(QObject* parent = nullptr);
+    // The random source is seeded here, once per program start; the fills reseed it from the clock.
+    explicit QtPlatform(QObject* parent = nullptr, SeedSources seeds = SeedSources::System());
 
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
     void DoEvents() override;
