@@ -112,7 +112,7 @@ bool modMain::RangeUsedUp(const std::array<bool, 101>& called) const {
 int modMain::DrawCount() const { return static_cast<int>(CellValue(LBNum)); }
 
 bool modMain::CanTakeBack() const {
-    if (callRecord_.empty() || LBLineMess != "実行中 / " + ModeText())
+    if (callRecord_.empty() || runEnding_ || LBLineMess != "実行中 / " + ModeText())
         return false;
     return SysSetting.RunMode == 0 || !RangeUsedUp(CalledNumbers());
 }

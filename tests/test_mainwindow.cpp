@@ -206,6 +206,45 @@ private slots:
         QVERIFY(win.m.IsEditMode() && win.platform.asked.last().startsWith("実行を終了します。"));
     }
 
+    // The take-back command through a run: Ctrl+Z asks, Yes takes the latest call back; the item is usable
+    // only while a run is running with a call to take, never paused, after the range ran out, or in edit mode.
+    void takeBackCommand() {
+        Game g(Setting(1, 0, 24));
+        frmMain w(g.m, g.platform);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QAction* item = w.action("mn_Undo");
+        QCOMPARE(item->text() + " " + item->shortcut().toString(), "直前の番号を取り消す(&U) Ctrl+Z");
+        QCOMPARE(w.findChild<QMenu*>("mn_Run")->actions().last(), item);
+        QVERIFY(!item->isEnabled()); // edit mode
+        w.action("mn_Start")->trigger();
+        QVERIFY(!item->isEnabled()); // no call yet
+        QTRY_VERIFY(!g.m.LBInput.empty());
+        const std::string first = g.m.LBInput;
+        w.LBInput_Click();
+        QTRY_VERIFY(!g.m.LBInput.empty());
+        const std::string second = g.m.LBInput;
+        w.LBInput_Click();
+        QVERIFY(item->isEnabled());
+        bool enabledWhilePaused = true;
+        g.platform.answers = {vbNo};
+        g.platform.onAsk = [&] { enabledWhilePaused = item->isEnabled(); };
+        w.action("mn_End")->trigger();
+        QVERIFY(!enabledWhilePaused && item->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(g.platform.asked.last(), "番号 " + Q(second) + " の呼び出しを取り消します。よろしいですか? | 取り消し | 52");
+        QCOMPARE(Q(g.m.LBNum + " " + g.m.LBLog[0]), "1 " + Q(first));
+        // Every number of the range drawn: the last call ends the run and is not taken back.
+        while (g.m.DrawCount() < 25 && !g.m.IsEditMode()) {
+            QTRY_VERIFY(!g.m.LBInput.empty() || g.m.IsEditMode());
+            w.LBInput_Click();
+        }
+        QVERIFY(!item->isEnabled());
+        QTRY_VERIFY(g.m.IsEditMode());
+        QVERIFY(!item->isEnabled());
+    }
+
     // The toolbar: a separator first, 12 buttons and 6 separators in all, and what each state enables.
     void toolbar() {
         Window win;
