@@ -533,4 +533,5 @@ void frmMain::closeEvent(QCloseEvent* event) {
     disconnect(&platform_, nullptr, this, nullptr);
     platform_.setDialogParent(nullptr);
     event->accept();
+    emit closed();
 }

@@ -63,6 +63,10 @@ public:
     void mnCont_Click();
     void mnSrch_Click();
 
+signals:
+    // The window closed for good: the operator's decision about unsaved changes is made.
+    void closed();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
