@@ -14,6 +14,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
   fonts-ipafont-gothic fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick
   dbus dbus-x11 at-spi2-core python3 python3-pyatspi
+  desktop-file-utils shared-mime-info
   clang libclang-rt-14-dev)
 
 install_missing() {

@@ -1,29 +1,33 @@
 #include "fonts.h"
-#include "frmmain.h"
-#include "frmtitle.h"
-#include "qtplatform.h"
 #include "settingsfile.h"
+#include "startup.h"
 
 #include <QApplication>
+#include <QIcon>
 
-#include <memory>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QApplication::setApplicationName("numbalo");
     QApplication::setApplicationVersion("1.0.46");
+    // --help and --version answer before the application object exists: they need no display.
+    const CommandLine command = ParseCommandLine(arguments);
+    if (command.action != CommandLine::Action::Start) {
+        const QString text = command.action == CommandLine::Action::ShowHelp ? HelpText() : VersionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (command.misused)
+        std::fprintf(stderr, "%s\n", UsageLine().toLocal8Bit().constData());
+
+    QApplication app(argc, argv);
     SetUpApplication();
     QApplication::setWindowIcon(QIcon(":/icons/app.svg"));
 
-    QtPlatform platform;
-    modMain m(platform);
-    m.AppFolder = GetAppFolder();
-
-    std::unique_ptr<frmMain> mainWindow;
-    auto* splash = new frmTitle(m, [&]() -> QWidget* {
-        mainWindow = std::make_unique<frmMain>(m, platform);
-        return mainWindow.get();
-    });
-    splash->show();
+    StartUp startUp(command, GetAppFolder());
+    startUp.Begin();
     return QApplication::exec();
 }

@@ -62,10 +62,12 @@ void DocumentCommands::mn_New_Click() {
 }
 
 void DocumentCommands::mn_Open_Click() {
-    const auto path = dialogs_.GetOpenFileName();
-    if (!path)
-        return;
-    const auto [dir, name] = SplitPath(*path);
+    if (const auto path = dialogs_.GetOpenFileName())
+        OpenDocument(*path);
+}
+
+void DocumentCommands::OpenDocument(const std::string& path) {
+    const auto [dir, name] = SplitPath(path);
     if (name.empty())
         return;
     if (m_.DocChanged != 0) {

@@ -22,6 +22,9 @@ public:
 
     void mn_New_Click();
     void mn_Open_Click();
+    // The Open command after its dialog, for a path chosen elsewhere (command line, drop): the
+    // save-changes question when the document is changed, then the same reading and refusal.
+    void OpenDocument(const std::string& path);
     SaveResult mn_Save_Click();
     SaveResult mn_As_Click();
     // The closing handler: true when the main window may close.

@@ -107,6 +107,7 @@ frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> 
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(GothicFont(9));
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
     BuildControls();
     BuildMenus();
     BuildToolbar();
@@ -534,4 +535,21 @@ void frmMain::closeEvent(QCloseEvent* event) {
     platform_.setDialogParent(nullptr);
     event->accept();
     emit closed();
+}
+
+// A sheet document dropped on the window runs the Open command with it instead of the dialog.
+#include "documentdrop.h"
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) { TakeDroppedDocument(m_, *event); }
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) { TakeDroppedDocument(m_, *event); }
+
+// The Open runs from the event loop: a question asked inside the drop would hold the file
+// manager's drag. By then a run or a dialog may have begun.
+void frmMain::dropEvent(QDropEvent* event) {
+    if (const auto path = TakeDroppedDocument(m_, *event))
+        QTimer::singleShot(0, this, [this, file = *path] {
+            if (MayOpenDroppedDocument(m_))
+                docs_.OpenDocument(file);
+        });
 }

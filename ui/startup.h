@@ -1,0 +1,55 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QWidget> // before qtplatform.h, whose inline setter needs the complete type
+
+#include "modmain.h"
+#include "qtplatform.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class frmMain;
+
+// What the command line asks for, worked out before any window system is touched, so that
+// --help and --version need no display.
+struct CommandLine {
+    enum class Action { Start, ShowHelp, ShowVersion };
+    Action action = Action::Start;
+    QString file;     // the document as typed; empty: none
+    QString filePath; // the same, absolute from the folder the program was started in
+    bool misused = false; // several files or an unknown option: start without a file
+};
+CommandLine ParseCommandLine(const QStringList& arguments);
+// The one line printed to standard error for a misused command line.
+QString UsageLine();
+QString HelpText();
+QString VersionText();
+
+// OK with an exclamation icon: a notice whose answer is not used.
+inline constexpr int vbOKOnlyExclamation = 48;
+
+// The program from the splash on: the settings, two seconds later the main window, and once it
+// is shown the recovery step and then the file named on the command line.
+class StartUp {
+public:
+    StartUp(CommandLine command, std::string appFolder);
+    ~StartUp();
+
+    // Runs once the main window is shown, before the file is opened. True when it restored a
+    // game: the file is then left unopened, and the operator is told so.
+    std::function<bool()> tryRecover = [] { return false; };
+
+    void Begin();
+    modMain& module() { return m_; }
+    frmMain* mainWindow() const { return main_.get(); }
+
+private:
+    void AfterShown();
+
+    CommandLine command_;
+    QtPlatform platform_;
+    modMain m_{platform_};
+    std::unique_ptr<frmMain> main_;
+};
