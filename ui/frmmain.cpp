@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "celllabel.h"
+#include "documentdrop.h"
 #include "filedialogs.h"
 #include "fonts.h"
 #include "frminfo.h"
@@ -538,8 +539,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 // A sheet document dropped on the window runs the Open command with it instead of the dialog.
-#include "documentdrop.h"
-
 void frmMain::dragEnterEvent(QDragEnterEvent* event) { TakeDroppedDocument(m_, *event); }
 
 void frmMain::dragMoveEvent(QDragMoveEvent* event) { TakeDroppedDocument(m_, *event); }
