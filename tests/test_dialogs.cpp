@@ -28,11 +28,26 @@ struct Options {
     int bar = -1, value = 0, key = Qt::Key_Return;
     bool running = false;
 };
-// The rename dialog opened on a cell's sheet; typing, pasting, another cell selected, then a key.
+// The rename dialog opened on a cell's sheet (named start, when given, with the cursor then put at its end);
+// typing, pasting, another cell selected, then a key.
 struct Rename {
     QString typed, name, pasted = {}; // name: the sheet's name afterwards
     int openBox = 0, moveTo = -1, key = Qt::Key_Return;
+    QString start = {};
+    bool refused = false; // OK answered with the bad-name message, the box still open
 };
+// Types as a keyboard does: ASCII as key clicks ('\b' Backspace), anything else committed by an input method.
+void Type(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(w, c.toLatin1());
+            continue;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QCoreApplication::sendEvent(w, &commit);
+    }
+}
 Q_DECLARE_METATYPE(Options)
 Q_DECLARE_METATYPE(Rename)
 
@@ -138,6 +153,18 @@ private slots:
         row("pasted character without CP932 form refused", {"ab", "ab", "é"});
         row("pasted half-width kana and kanji accepted", {"ab", "abｼｰﾄ名", "ｼｰﾄ名"});
         row("nothing beyond 16 characters", {"ab", "abcdefghijklmnop", "cdefghijklmnopq"});
+        // A loaded name longer than 16 used to be cut to 16 by OK.
+        const QString long20 = "ABCDEFGHIJKLMNOPQRST";
+        row("unchanged long loaded name kept whole", {.typed = "", .name = long20, .start = long20});
+        row("typing adds nothing to a long loaded name", {.typed = "x", .name = long20, .start = long20});
+        row("a shortened long name does not grow back",
+            {.typed = "\b\bx", .name = long20.left(18), .start = long20});
+        // "¥" and "〜" were stored and came back from the file as "\" and "～".
+        row("typed yen sign and wave dash become their storable twins", {"¥500〜", "￥500～"});
+        row("pasted overline refused: it reads back as ~", {"ab", "ab", "‾"});
+        // A starting name that already failed the check let any paste through to the sheet.
+        row("TAB in the starting name: paste taken by the box, refused at OK",
+            {.typed = "", .name = "a\tb", .pasted = "x", .start = "a\tb", .refused = true});
     }
     void rename() {
         QFETCH(Rename, r);
@@ -146,18 +173,27 @@ private slots:
         QCOMPARE(Look(d), "ｼｰﾄ名の変更 248x85 fixed");
         d->show();
         g.m.CurBox = std::int16_t(r.openBox);
+        if (!r.start.isEmpty())
+            g.m.BSheet[r.openBox / 25] = r.start.toStdString();
         d->Reload(); // the rename command again, on another sheet
         auto* text = Child<QLineEdit>(d, "Text1");
         const QString before = Q(g.m.BSheet[r.openBox / 25]);
         QCOMPARE(text->selectedText(), before);
-        QTest::keyClicks(text, r.typed);
+        if (!r.start.isEmpty())
+            text->end(false);
+        Type(text, r.typed);
         QGuiApplication::clipboard()->setText(r.pasted);
         if (!r.pasted.isEmpty()) text->paste();
         if (r.moveTo >= 0) g.m.CurBox = std::int16_t(r.moveTo);
         QTest::keyClick(text, Qt::Key(r.key));
+        QCOMPARE(g.platform.asked,
+                 r.refused ? QStringList{"ｼｰﾄ名に使えない文字が含まれています。 | ｼｰﾄ名の変更 | 48"} : QStringList{});
         QCOMPARE(Q(g.m.BSheet[g.m.CurBox / 25]), r.name);
-        QCOMPARE(int(g.m.DocChanged), r.key == Qt::Key_Return ? -1 : 0);
+        QCOMPARE(int(g.m.DocChanged), r.key == Qt::Key_Return && !r.refused ? -1 : 0);
         QCOMPARE(Q(g.m.BSheet[r.openBox / 25]), r.moveTo >= 0 ? before : r.name);
+        QCOMPARE(d->isVisible(), r.refused);
+        if (r.refused)
+            Child<QPushButton>(d, "CmdCancel")->click();
         QVERIFY(Deleted(d));
     }
 
