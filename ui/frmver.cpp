@@ -4,6 +4,7 @@
 #include "dialogsupport.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -55,4 +56,9 @@ void frmVer::paintEvent(QPaintEvent*) {
     painter.drawLine(Twips(660), Twips(960), Twips(4600), Twips(960));
     painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(Twips(660), Twips(975), Twips(4600), Twips(975));
+}
+
+void frmVer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape)
+        QDialog::keyPressEvent(event);
 }
