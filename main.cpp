@@ -3,6 +3,7 @@
 #include "frmtitle.h"
 #include "qtplatform.h"
 #include "settingsfile.h"
+#include "version.h"
 
 #include <QApplication>
 
@@ -11,7 +12,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("numbalo");
-    QApplication::setApplicationVersion("1.0.46");
+    QApplication::setApplicationVersion(kVersionText);
     SetUpApplication();
     QApplication::setWindowIcon(QIcon(":/icons/app.svg"));
 

@@ -2,6 +2,7 @@
 
 #include "fonts.h"
 #include "dialogsupport.h"
+#include "version.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -11,11 +12,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
-
-namespace {
-constexpr int kMajor = 1, kMinor = 0, kRevision = 46;
-
-} // namespace
 
 frmVer::frmVer(QWidget* parent) : QDialog(parent, kDialogFlags) {
     setObjectName("frmVer");
@@ -39,7 +35,7 @@ frmVer::frmVer(QWidget* parent) : QDialog(parent, kDialogFlags) {
     auto* LBVer = new QLabel(this);
     LBVer->setObjectName("LBVer");
     LBVer->move(Twips(1380), Twips(360));
-    LBVer->setText(QString("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision));
+    LBVer->setText(QString("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
     LBVer->adjustSize();
 
     auto* Command1 = new QPushButton("OK", this);
