@@ -344,6 +344,50 @@ private slots:
         QCOMPARE(w.findChildren<frmVer*>(), QList<frmVer*>{d});
     }
 
+    // The help window's keyword search as the operator uses it: Alt+K reaches the box, the forms the program's
+    // menus write (half-width katakana) find what the full-width ones find, and Escape closes the window.
+    void helpKeywordSearch_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("other"); // another form of the same word
+        // Half-width forms found nothing.
+        QTest::newRow("ﾘｰﾁ as リーチ") << "ﾘｰﾁ" << "リーチ";
+        QTest::newRow("ｼｰﾄ as シート") << "ｼｰﾄ" << "シート";
+        QTest::newRow("ﾌﾘｰﾎｰﾙ as フリーホール") << "ﾌﾘｰﾎｰﾙ" << "フリーホール";
+        QTest::newRow("ｵﾌﾟｼｮﾝ with its half-width sound mark") << "ｵﾌﾟｼｮﾝ" << "オプション";
+        QTest::newRow("full-width capitals as ASCII") << "ＢＮＧ" << "bng";
+    }
+    void helpKeywordSearch() {
+        QFETCH(QString, typed);
+        QFETCH(QString, other);
+        Game g;
+        QVERIFY(QFile::copy(QFINDTESTDATA("../resources/help/numbalo.hlp"), g.dir.filePath("numbalo.hlp")));
+        frmMain w(g.m, g.platform);
+        w.mnSrch_Click();
+        QPointer<HelpViewer> help = w.helpViewer();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        auto* search = Child<QLineEdit>(help, "HelpSearch");
+        auto* keywords = Child<QListWidget>(help, "HelpKeywords");
+        const QList<QLabel*> labels = help->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [&](QLabel* l) { return l->text() == "キーワード(&K):" && l->buddy() == search; }));
+        keywords->setFocus();
+        Press(help, Qt::Key_K, Qt::AltModifier);
+        QVERIFY(search->hasFocus());
+        const auto found = [&](const QString& query) {
+            search->setText(query);
+            QStringList shown;
+            for (int i = 0; i < keywords->count(); ++i)
+                if (!keywords->item(i)->isHidden())
+                    shown << keywords->item(i)->text();
+            return shown;
+        };
+        const QStringList entries = found(typed);
+        QVERIFY(!entries.isEmpty());
+        QCOMPARE(entries, found(other));
+        Press(help, Qt::Key_Escape);
+        QVERIFY(Deleted(help));
+    }
+
     void splashLoadsSettingsThenHandsOver() {
         Game s(Setting(1, 5, 50));
         s.Write(kSettingsFileName, SettingsFile(1, 10, 60));
