@@ -131,7 +131,6 @@ private slots:
         row("End on lowest: 75 pushes highest to 99", 0, 80, "TE", "HSMinMax0 75 99 75 99 25");
         row("Home on highest: 24 pulls lowest to 0", 50, 99, "TTH", "HSMinMax1 0 24 0 24 25");
         row("highest paged down pulls lowest down", 20, 60, "TTPP", "HSMinMax1 16 40 16 40 25");
-        row("left arrow at 0 stays", 0, 99, "TL", "HSMinMax0 0 99 0 99 100");
     }
     void optionsByKeyboard() {
         QFETCH(int, lo);

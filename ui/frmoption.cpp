@@ -32,7 +32,9 @@ W* Place(QWidget* parent, const QString& name, QRect rect, Args&&... args) {
 // bar, so the bar asks the style for its focus frame itself, also after a mouse click.
 class FocusScrollBar : public QScrollBar {
 public:
-    using QScrollBar::QScrollBar;
+    FocusScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {
+        setFocusPolicy(Qt::StrongFocus);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -92,7 +94,6 @@ frmOption::frmOption(modMain& m, QtPlatform& platform, QWidget* parent) : QDialo
         bar->setRange(i == 0 ? kLowestMin : kHighestMin, i == 0 ? kLowestMax : kHighestMax);
         bar->setSingleStep(1);
         bar->setPageStep(10);
-        bar->setFocusPolicy(Qt::StrongFocus);
         HSMinMax[i] = bar;
     }
     LBKinds = Place<QLabel>(Frame2, "LBKinds", TwipsRect(1020, 960, 435, 255));
