@@ -1,6 +1,7 @@
 #include "fonts.h"
 #include "settingsfile.h"
 #include "startup.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,7 +13,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QApplication::setApplicationName("numbalo");
-    QApplication::setApplicationVersion("1.0.46");
+    QApplication::setApplicationVersion(kVersionText);
     // --help and --version answer before the application object exists: they need no display.
     const CommandLine command = ParseCommandLine(arguments);
     if (command.action != CommandLine::Action::Start) {

@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "frminfo.h"
+#include "frmmain.h"
 #include "frminput.h"
 #include "frmoption.h"
 #include "frmtitle.h"
@@ -17,6 +18,15 @@ QString Look(QWidget* d) {
     const bool fixed = d->minimumSize() == d->maximumSize() && !(d->windowFlags() & Qt::WindowMinMaxButtonsHint);
     return QString("%1 %2x%3%4").arg(d->windowTitle()).arg(d->width()).arg(d->height()).arg(fixed ? " fixed" : "");
 }
+// Keys go where the keyboard sends them: to the window's focus widget.
+void Press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key, modifiers);
+}
+void ShowActive(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+}
 template <class T> bool Deleted(const QPointer<T>& d) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return !d;
@@ -28,11 +38,26 @@ struct Options {
     int bar = -1, value = 0, key = Qt::Key_Return;
     bool running = false;
 };
-// The rename dialog opened on a cell's sheet; typing, pasting, another cell selected, then a key.
+// The rename dialog opened on a cell's sheet (named start, when given, with the cursor then put at its end);
+// typing, pasting, another cell selected, then a key.
 struct Rename {
     QString typed, name, pasted = {}; // name: the sheet's name afterwards
     int openBox = 0, moveTo = -1, key = Qt::Key_Return;
+    QString start = {};
+    bool refused = false; // OK answered with the bad-name message, the box still open
 };
+// Types as a keyboard does: ASCII as key clicks ('\b' Backspace), anything else committed by an input method.
+void Type(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(w, c.toLatin1());
+            continue;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QCoreApplication::sendEvent(w, &commit);
+    }
+}
 Q_DECLARE_METATYPE(Options)
 Q_DECLARE_METATYPE(Rename)
 
@@ -82,6 +107,66 @@ private slots:
         QVERIFY(s.m.RealRunPressed == (saved && !shown.RunMode) && s.m.RandRunPressed == (saved && shown.RunMode));
         if (!saved) Child<QPushButton>(d, "CmdCancel")->click();
         QVERIFY(Deleted(d));
+    }
+
+    // The range from the keyboard: Tab reaches the bars after the run-mode buttons and before OK; arrows step by 1,
+    // Page Up/Down by 10, Home/End go to the ends, and the spacing rule follows as for the mouse.
+    void optionsByKeyboard_data() {
+        QTest::addColumn<int>("lo");
+        QTest::addColumn<int>("hi");
+        QTest::addColumn<QString>("keys"); // T Tab, B Shift+Tab, L R U D arrows, P N Page Up/Down, H Home, E End
+        QTest::addColumn<QString>("shown"); // focused control; both bars; LBMinMax(0), LBMinMax(1), LBKinds
+        const auto row = [](const char* name, int lo, int hi, const char* keys, const char* shown) {
+            QTest::newRow(name) << lo << hi << keys << shown;
+        };
+        // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
+        row("Tab reaches the lowest bar after the run mode", 0, 99, "T", "HSMinMax0 0 99 0 99 100");
+        row("then the highest bar, then OK", 0, 99, "TTT", "CmdOK 0 99 0 99 100");
+        row("Shift+Tab from OK back to the highest bar", 0, 99, "TTTB", "HSMinMax1 0 99 0 99 100");
+        row("right and down arrows add 1", 0, 99, "TRRD", "HSMinMax0 3 99 3 99 97");
+        row("left and up arrows take 1", 10, 99, "TLU", "HSMinMax0 8 99 8 99 92");
+        row("Page Down adds 10", 0, 99, "TNN", "HSMinMax0 20 99 20 99 80");
+        row("Page Up takes 10", 0, 99, "TTPP", "HSMinMax1 0 79 0 79 80");
+        row("lowest paged up past 55 pushes highest 80", 50, 80, "TN", "HSMinMax0 60 84 60 84 25");
+        row("End on lowest: 75 pushes highest to 99", 0, 80, "TE", "HSMinMax0 75 99 75 99 25");
+        row("Home on highest: 24 pulls lowest to 0", 50, 99, "TTH", "HSMinMax1 0 24 0 24 25");
+        row("highest paged down pulls lowest down", 20, 60, "TTPP", "HSMinMax1 16 40 16 40 25");
+    }
+    void optionsByKeyboard() {
+        QFETCH(int, lo);
+        QFETCH(int, hi);
+        QFETCH(QString, keys);
+        Game g(Setting(0, lo, hi));
+        QPointer<frmOption> d = new frmOption(g.m, g.platform);
+        ShowActive(d);
+        const Qt::Key named[] = {Qt::Key_Tab,  Qt::Key_Backtab, Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,
+                                 Qt::Key_Down, Qt::Key_PageUp,  Qt::Key_PageDown, Qt::Key_Home,  Qt::Key_End};
+        for (const QChar k : keys)
+            Press(d, named[QString("TBLRUDPNHE").indexOf(k)], k == 'B' ? Qt::ShiftModifier : Qt::NoModifier);
+        const int lowest = Child<QScrollBar>(d, "HSMinMax0")->value();
+        const int highest = Child<QScrollBar>(d, "HSMinMax1")->value();
+        QTEST(QString("%1 %2 %3 ").arg(QApplication::focusWidget()->objectName()).arg(lowest).arg(highest) +
+                  Texts(d, {"LBMinMax0", "LBMinMax1", "LBKinds"}),
+              "shown");
+        Press(d, Qt::Key_Return); // OK, wherever the focus is
+        QVERIFY(g.m.SysSetting == Setting(0, lowest, highest));
+        QVERIFY(Deleted(d));
+    }
+
+    // The style draws no focus on a scroll bar; the dialog draws it, so the focused bar looks different.
+    void focusedBarIsDrawnDifferently() {
+        Game g;
+        QPointer<frmOption> d = new frmOption(g.m, g.platform);
+        ShowActive(d);
+        for (const QString name : {"HSMinMax0", "HSMinMax1"}) {
+            auto* bar = Child<QScrollBar>(d, name);
+            Child<QPushButton>(d, "CmdOK")->setFocus();
+            const QImage unfocused = bar->grab().toImage();
+            bar->setFocus(Qt::TabFocusReason);
+            QVERIFY(bar->hasFocus());
+            QVERIFY2(bar->grab().toImage() != unfocused, qPrintable(name));
+        }
+        delete d;
     }
 
     // The sheets' figures and their ten most frequent numbers, ranked in competition style.
@@ -138,6 +223,18 @@ private slots:
         row("pasted character without CP932 form refused", {"ab", "ab", "é"});
         row("pasted half-width kana and kanji accepted", {"ab", "abｼｰﾄ名", "ｼｰﾄ名"});
         row("nothing beyond 16 characters", {"ab", "abcdefghijklmnop", "cdefghijklmnopq"});
+        // A loaded name longer than 16 used to be cut to 16 by OK.
+        const QString long20 = "ABCDEFGHIJKLMNOPQRST";
+        row("unchanged long loaded name kept whole", {.typed = "", .name = long20, .start = long20});
+        row("typing adds nothing to a long loaded name", {.typed = "x", .name = long20, .start = long20});
+        row("a shortened long name does not grow back",
+            {.typed = "\b\bx", .name = long20.left(18), .start = long20});
+        // "¥" and "〜" were stored and came back from the file as "\" and "～".
+        row("typed yen sign and wave dash become their storable twins", {"¥500〜", "￥500～"});
+        row("pasted overline refused: it reads back as ~", {"ab", "ab", "‾"});
+        // A starting name that already failed the check let any paste through to the sheet.
+        row("TAB in the starting name: paste taken by the box, refused at OK",
+            {.typed = "", .name = "a\tb", .pasted = "x", .start = "a\tb", .refused = true});
     }
     void rename() {
         QFETCH(Rename, r);
@@ -146,19 +243,148 @@ private slots:
         QCOMPARE(Look(d), "ｼｰﾄ名の変更 248x85 fixed");
         d->show();
         g.m.CurBox = std::int16_t(r.openBox);
+        if (!r.start.isEmpty())
+            g.m.BSheet[r.openBox / 25] = r.start.toStdString();
         d->Reload(); // the rename command again, on another sheet
         auto* text = Child<QLineEdit>(d, "Text1");
         const QString before = Q(g.m.BSheet[r.openBox / 25]);
         QCOMPARE(text->selectedText(), before);
-        QTest::keyClicks(text, r.typed);
+        if (!r.start.isEmpty())
+            text->end(false);
+        Type(text, r.typed);
         QGuiApplication::clipboard()->setText(r.pasted);
         if (!r.pasted.isEmpty()) text->paste();
         if (r.moveTo >= 0) g.m.CurBox = std::int16_t(r.moveTo);
         QTest::keyClick(text, Qt::Key(r.key));
+        QCOMPARE(g.platform.asked,
+                 r.refused ? QStringList{"ｼｰﾄ名に使えない文字が含まれています。 | ｼｰﾄ名の変更 | 48"} : QStringList{});
         QCOMPARE(Q(g.m.BSheet[g.m.CurBox / 25]), r.name);
-        QCOMPARE(int(g.m.DocChanged), r.key == Qt::Key_Return ? -1 : 0);
+        QCOMPARE(int(g.m.DocChanged), r.key == Qt::Key_Return && !r.refused ? -1 : 0);
         QCOMPARE(Q(g.m.BSheet[r.openBox / 25]), r.moveTo >= 0 ? before : r.name);
+        QCOMPARE(d->isVisible(), r.refused);
+        if (r.refused)
+            Child<QPushButton>(d, "CmdCancel")->click();
         QVERIFY(Deleted(d));
+    }
+
+    // No cancel-key button: Escape leaves the dialog open; Enter, its button and the title bar still close it.
+    void escapeDoesNothingInInformationAndVersion_data() {
+        QTest::addColumn<bool>("info");
+        QTest::addColumn<QString>("closer");
+        for (const bool info : {true, false})
+            for (const char* closer : {"Enter", "button", "title bar"})
+                QTest::newRow(qPrintable(QString("%1, %2 closes").arg(info ? "information" : "version", closer)))
+                    << info << QString(closer);
+    }
+    void escapeDoesNothingInInformationAndVersion() {
+        QFETCH(bool, info);
+        QFETCH(QString, closer);
+        Game g;
+        QPointer<QDialog> d = info ? static_cast<QDialog*>(new frmInfo(g.m)) : new frmVer;
+        ShowActive(d);
+        Press(d, Qt::Key_Escape);
+        QVERIFY(!Deleted(d) && d->isVisible());
+        if (closer == "Enter")
+            Press(d, Qt::Key_Return);
+        else if (closer == "button")
+            d->findChild<QPushButton*>()->click();
+        else
+            d->close();
+        QVERIFY(Deleted(d));
+    }
+
+    // Through the main window's commands: options and information do nothing while open; the information
+    // shows the settings' range, whatever it is.
+    void optionsAndInformationCommandsKeepTheOpenDialog() {
+        Game g(Setting(0, 10, 60));
+        frmMain w(g.m, g.platform);
+        w.mnSheetAbout_Click();
+        w.mnOption_Click();
+        QPointer<frmInfo> info = w.findChild<frmInfo*>();
+        QPointer<frmOption> options = w.findChild<frmOption*>();
+        QVERIFY(info && info->isVisible() && options && options->isVisible());
+        QCOMPARE(Texts(info, {"LBSysMin", "LBSysMax", "LBSysKinds", "LBSheetMin"}), "10 60 51 -");
+        Child<QScrollBar>(options, "HSMinMax0")->setValue(20);
+        SetSheet(g.m, 0, "5");
+        w.mnSheetAbout_Click();
+        w.mnOption_Click();
+        QCOMPARE(w.findChildren<frmInfo*>(), QList<frmInfo*>{info});
+        QCOMPARE(w.findChildren<frmOption*>(), QList<frmOption*>{options});
+        QCOMPARE(Texts(info, {"LBSysMin", "LBSysMax", "LBSysKinds", "LBSheetMin"}), "10 60 51 -"); // not refreshed
+        QCOMPARE(Child<QScrollBar>(options, "HSMinMax0")->value(), 20);                         // not reloaded
+    }
+
+    void renameCommandReloadsTheCurrentSheetsName() {
+        Game g;
+        frmMain w(g.m, g.platform);
+        w.mnSheetName_Click();
+        QPointer<frmInput> d = w.findChild<frmInput*>();
+        auto* text = Child<QLineEdit>(d, "Text1");
+        QCOMPARE(text->selectedText(), "Sheet 1");
+        QTest::keyClicks(text, "Neu");
+        w.BBox_MouseDown(80, Qt::LeftButton); // a cell of sheet 4
+        w.mnSheetName_Click();
+        QCOMPARE(w.findChildren<frmInput*>(), QList<frmInput*>{d});
+        QCOMPARE(text->text(), "Sheet 4");
+        QCOMPARE(text->selectedText(), "Sheet 4");
+    }
+
+    void versionCommandBringsItToTheFront() {
+        Game g;
+        frmMain w(g.m, g.platform);
+        ShowActive(&w);
+        w.mn_Ver_Click();
+        QPointer<frmVer> d = w.findChild<frmVer*>();
+        QTRY_COMPARE(QApplication::activeWindow(), d.data());
+        w.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &w);
+        w.mn_Ver_Click();
+        QTRY_COMPARE(QApplication::activeWindow(), d.data());
+        QCOMPARE(w.findChildren<frmVer*>(), QList<frmVer*>{d});
+    }
+
+    // The help window's keyword search as the operator uses it: Alt+K reaches the box, the forms the program's
+    // menus write (half-width katakana) find what the full-width ones find, and Escape closes the window.
+    void helpKeywordSearch_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("other"); // another form of the same word
+        // Half-width forms found nothing.
+        QTest::newRow("ﾘｰﾁ as リーチ") << "ﾘｰﾁ" << "リーチ";
+        QTest::newRow("ｼｰﾄ as シート") << "ｼｰﾄ" << "シート";
+        QTest::newRow("ﾌﾘｰﾎｰﾙ as フリーホール") << "ﾌﾘｰﾎｰﾙ" << "フリーホール";
+        QTest::newRow("ｵﾌﾟｼｮﾝ with its half-width sound mark") << "ｵﾌﾟｼｮﾝ" << "オプション";
+        QTest::newRow("full-width capitals as ASCII") << "ＢＮＧ" << "bng";
+    }
+    void helpKeywordSearch() {
+        QFETCH(QString, typed);
+        QFETCH(QString, other);
+        Game g;
+        QVERIFY(QFile::copy(QFINDTESTDATA("../resources/help/numbalo.hlp"), g.dir.filePath("numbalo.hlp")));
+        frmMain w(g.m, g.platform);
+        w.mnSrch_Click();
+        QPointer<HelpViewer> help = w.helpViewer();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        auto* search = Child<QLineEdit>(help, "HelpSearch");
+        auto* keywords = Child<QListWidget>(help, "HelpKeywords");
+        const QList<QLabel*> labels = help->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [&](QLabel* l) { return l->text() == "キーワード(&K):" && l->buddy() == search; }));
+        keywords->setFocus();
+        Press(help, Qt::Key_K, Qt::AltModifier);
+        QVERIFY(search->hasFocus());
+        const auto found = [&](const QString& query) {
+            search->setText(query);
+            QStringList shown;
+            for (int i = 0; i < keywords->count(); ++i)
+                if (!keywords->item(i)->isHidden())
+                    shown << keywords->item(i)->text();
+            return shown;
+        };
+        const QStringList entries = found(typed);
+        QVERIFY(!entries.isEmpty());
+        QCOMPARE(entries, found(other));
+        Press(help, Qt::Key_Escape);
+        QVERIFY(Deleted(help));
     }
 
     void splashLoadsSettingsThenHandsOver() {

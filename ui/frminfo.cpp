@@ -7,6 +7,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -110,4 +111,9 @@ frmInfo::frmInfo(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags) {
             p->setText("----");
         }
     }
+}
+
+void frmInfo::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape)
+        QDialog::keyPressEvent(event);
 }

@@ -9,4 +9,8 @@ class frmInfo : public QDialog {
     Q_OBJECT
 public:
     frmInfo(modMain& m, QWidget* parent = nullptr);
+
+protected:
+    // There is no cancel-key button: Escape does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 };

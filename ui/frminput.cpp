@@ -1,36 +1,45 @@
 #include "frminput.h"
 
 #include "cp932.h"
-#include "fonts.h"
 #include "dialogsupport.h"
+#include "fonts.h"
 #include "modmain.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace {
 constexpr int kMaxNameLength = 16;
+constexpr int vbOKOnlyExclamation = 48; // OK button, exclamation icon
+} // namespace
 
 // The sheet document is CP932 text with comma-separated fields on CR LF lines, so a name
-// must be storable in CP932 and hold no control character; the box refuses anything else
-// the way it refuses a 17th character.
+// must come back unchanged from CP932 and hold no control character. Typing is limited
+// to 16 characters; a longer loaded name may be shortened but never grows again.
 class SheetNameValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        if (input.size() > kMaxNameLength)
-            return Invalid;
-        for (const QChar c : input)
+    int limit = kMaxNameLength; // 16, or what is left of a longer loaded name
+
+    bool Allows(const QString& name) const {
+        if (name.size() > limit)
+            return false;
+        for (const QChar c : name)
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                return Invalid;
-        return Utf8ToCp932(input.toStdString()) ? Acceptable : Invalid;
+                return false;
+        return IsStorableAsCp932(name.toStdString());
+    }
+
+    State validate(QString& input, int&) const override {
+        // Twins that do come back from CP932, so the box shows what will be stored.
+        input.replace(QChar(0x00A5), QChar(0xFFE5)).replace(QChar(0x301C), QChar(0xFF5E));
+        return Allows(input) ? Acceptable : Invalid;
     }
 };
-} // namespace
 
 frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags), m_(m) {
     setObjectName("frmInput");
@@ -44,8 +53,12 @@ frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags),
     Text1->setObjectName("Text1");
     Text1->setGeometry(TwipsRect(420, 420, 2775, 315));
     Text1->setFont(GothicFont(11.25));
-    Text1->setMaxLength(kMaxNameLength);
-    Text1->setValidator(new SheetNameValidator(Text1));
+    validator_ = new SheetNameValidator(Text1);
+    Text1->setValidator(validator_);
+    connect(Text1, &QLineEdit::textChanged, this, [this](const QString& text) {
+        validator_->limit =
+            std::min(validator_->limit, std::max(kMaxNameLength, static_cast<int>(text.size())));
+    });
 
     auto* CmdOK = new QPushButton("OK", this);
     CmdOK->setObjectName("CmdOK");
@@ -66,12 +79,24 @@ frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags),
 }
 
 void frmInput::Reload() {
-    Text1->setText(QString::fromStdString(m_.BSheet[static_cast<std::size_t>(m_.CurBox / kCellsPerSheet)]));
+    const QString name =
+        QString::fromStdString(m_.BSheet[static_cast<std::size_t>(m_.CurBox / kCellsPerSheet)]);
+    // The length limit would cut a longer loaded name, so it starts at the name's length.
+    validator_->limit = std::max(kMaxNameLength, static_cast<int>(name.size()));
+    Text1->setMaxLength(validator_->limit);
+    Text1->setText(name);
     Text1->setFocus();
     Text1->selectAll();
 }
 
+// Qt rolls an edit back only from a valid text, so a starting name that already fails
+// (a TAB from a hand-made file) lets any paste through: check the whole name again here.
 void frmInput::CmdOK_Click() {
+    if (!validator_->Allows(Text1->text())) {
+        m_.platform().MsgBox("ｼｰﾄ名に使えない文字が含まれています。", vbOKOnlyExclamation, "ｼｰﾄ名の変更");
+        Text1->setFocus();
+        return;
+    }
     m_.RenameCurrentSheet(Text1->text().toStdString());
     close();
 }

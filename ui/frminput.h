@@ -3,6 +3,7 @@
 
 class modMain;
 class QLineEdit;
+class SheetNameValidator;
 
 // The sheet rename dialog. OK renames the sheet of the cell selected at the moment of
 // confirming, which may differ from the one the dialog opened on.
@@ -18,4 +19,5 @@ private:
 
     modMain& m_;
     QLineEdit* Text1;
+    SheetNameValidator* validator_;
 };

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace {
 
@@ -25,6 +27,44 @@ W* Place(QWidget* parent, const QString& name, QRect rect, Args&&... args) {
     w->setGeometry(rect);
     return w;
 }
+
+// The range bars take part in the tab order. The style in use draws no focus on a scroll
+// bar, so the bar asks the style for its focus frame itself, also after a mouse click.
+class FocusScrollBar : public QScrollBar {
+public:
+    FocusScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.state |= QStyle::State_KeyboardFocusChange;
+        frame.backgroundColor = palette().color(QPalette::Window);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    }
+    // Qt's scroll bar turns the horizontal arrows round (Left adds); here Left and Up
+    // take a small step and Right and Down add one. Page Up/Down and Home/End are Qt's.
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            triggerAction(SliderSingleStepSub);
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            triggerAction(SliderSingleStepAdd);
+            break;
+        default:
+            QScrollBar::keyPressEvent(event);
+        }
+    }
+};
 } // namespace
 
 frmOption::frmOption(modMain& m, QtPlatform& platform, QWidget* parent) : QDialog(parent, kDialogFlags), m_(m) {
@@ -49,7 +89,7 @@ frmOption::frmOption(modMain& m, QtPlatform& platform, QWidget* parent) : QDialo
         label->setBackgroundRole(QPalette::Base);
         LBMinMax[i] = label;
 
-        QScrollBar* bar = Place<QScrollBar>(Frame2, QString("HSMinMax%1").arg(i), TwipsRect(1500, top, 2655, 255),
+        QScrollBar* bar = Place<FocusScrollBar>(Frame2, QString("HSMinMax%1").arg(i), TwipsRect(1500, top, 2655, 255),
                                             Qt::Horizontal);
         bar->setRange(i == 0 ? kLowestMin : kHighestMin, i == 0 ? kLowestMax : kHighestMax);
         bar->setSingleStep(1);

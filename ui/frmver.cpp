@@ -2,19 +2,16 @@
 
 #include "fonts.h"
 #include "dialogsupport.h"
+#include "version.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
-
-namespace {
-constexpr int kMajor = 1, kMinor = 0, kRevision = 46;
-
-} // namespace
 
 frmVer::frmVer(QWidget* parent) : QDialog(parent, kDialogFlags) {
     setObjectName("frmVer");
@@ -38,7 +35,7 @@ frmVer::frmVer(QWidget* parent) : QDialog(parent, kDialogFlags) {
     auto* LBVer = new QLabel(this);
     LBVer->setObjectName("LBVer");
     LBVer->move(Twips(1380), Twips(360));
-    LBVer->setText(QString("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision));
+    LBVer->setText(QString("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
     LBVer->adjustSize();
 
     auto* Command1 = new QPushButton("OK", this);
@@ -55,4 +52,9 @@ void frmVer::paintEvent(QPaintEvent*) {
     painter.drawLine(Twips(660), Twips(960), Twips(4600), Twips(960));
     painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(Twips(660), Twips(975), Twips(4600), Twips(975));
+}
+
+void frmVer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape)
+        QDialog::keyPressEvent(event);
 }

@@ -2,12 +2,20 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+namespace {
+constexpr int kSearchFormRole = Qt::UserRole + 1; // a keyword as the search compares it
+
+// Half- and full-width forms (ｼｰﾄ, シート; ＢＮＧ, bng) and letter case compare equal.
+QString SearchForm(const QString& text) { return text.normalized(QString::NormalizationForm_KC).toCaseFolded(); }
+} // namespace
 
 HelpViewer::HelpViewer(QWidget* parent)
     : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)), search_(new QLineEdit(this)),
@@ -21,7 +29,9 @@ HelpViewer::HelpViewer(QWidget* parent)
     search_->setClearButtonEnabled(true);
 
     auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel("キーワード(&K):", this));
+    auto* label = new QLabel("キーワード(&K):", this);
+    label->setBuddy(search_);
+    side->addWidget(label);
     side->addWidget(search_);
     side->addWidget(keywords_);
     auto* layout = new QHBoxLayout(this);
@@ -62,12 +72,21 @@ void HelpViewer::load(const QString& path) {
         const auto match = it.next();
         auto* item = new QListWidgetItem(match.captured(2), keywords_);
         item->setData(Qt::UserRole, match.captured(1));
+        item->setData(kSearchFormRole, SearchForm(item->text()));
     }
 }
 
 void HelpViewer::filterKeywords(const QString& text) {
+    const QString wanted = SearchForm(text);
     for (int i = 0; i < keywords_->count(); ++i)
-        keywords_->item(i)->setHidden(!keywords_->item(i)->text().contains(text, Qt::CaseInsensitive));
+        keywords_->item(i)->setHidden(!keywords_->item(i)->data(kSearchFormRole).toString().contains(wanted));
+}
+
+void HelpViewer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void HelpViewer::showContents() {

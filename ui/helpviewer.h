@@ -17,6 +17,10 @@ public:
     void showSearch();
     bool hasDocument() const { return loaded_; }
 
+protected:
+    // Escape closes the window, as in other help viewers.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void filterKeywords(const QString& text);
     void bringToFront();
