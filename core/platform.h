@@ -4,6 +4,7 @@
 // Message-box style codes and answers, as the run and document rules word them.
 enum MsgStyle : int {
     vbOKOnlyCritical = 16,           // OK, stop icon
+    vbOKOnlyExclamation = 48,        // OK, exclamation icon
     vbYesNoCancelExclamation = 51,   // Yes/No/Cancel, exclamation icon
     vbYesNoExclamation = 52,         // Yes/No, exclamation icon
     vbNoticeExclamation = 54,        // the range-exhausted notice; its answer is ignored

@@ -14,7 +14,6 @@
 
 namespace {
 constexpr int kMaxNameLength = 16;
-constexpr int vbOKOnlyExclamation = 48; // OK button, exclamation icon
 } // namespace
 
 // The sheet document is CP932 text with comma-separated fields on CR LF lines, so a name

@@ -2,6 +2,7 @@
 
 #include "frmmain.h"
 #include "frmtitle.h"
+#include "recoverykeeper.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -59,6 +60,8 @@ StartUp::~StartUp() = default;
 void StartUp::Begin() {
     auto* splash = new frmTitle(m_, [this]() -> QWidget* {
         main_ = std::make_unique<frmMain>(m_, platform_);
+        recovery_ = std::make_unique<RecoveryKeeper>(m_, platform_, m_.AppFolder);
+        QObject::connect(main_.get(), &frmMain::closed, recovery_.get(), &RecoveryKeeper::Finish);
         // The splash shows the main window after this returns; the queued step runs after that.
         QTimer::singleShot(0, main_.get(), [this] { AfterShown(); });
         return main_.get();
@@ -68,6 +71,7 @@ void StartUp::Begin() {
 
 void StartUp::AfterShown() {
     const bool recovered = tryRecover();
+    recovery_->Watch();
     if (command_.file.isEmpty())
         return;
     const std::string name = command_.file.toStdString();

@@ -11,6 +11,7 @@
 #include <string>
 
 class frmMain;
+class RecoveryKeeper;
 
 // What the command line asks for, worked out before any window system is touched, so that
 // --help and --version need no display.
@@ -27,9 +28,6 @@ QString UsageLine();
 QString HelpText();
 QString VersionText();
 
-// OK with an exclamation icon: a notice whose answer is not used.
-inline constexpr int vbOKOnlyExclamation = 48;
-
 // The program from the splash on: the settings, two seconds later the main window, and once it
 // is shown the recovery step and then the file named on the command line.
 class StartUp {
@@ -39,7 +37,7 @@ public:
 
     // Runs once the main window is shown, before the file is opened. True when it restored a
     // game: the file is then left unopened, and the operator is told so.
-    std::function<bool()> tryRecover = [] { return false; };
+    std::function<bool()> tryRecover = [this] { return recovery_->Offer(); };
 
     void Begin();
     modMain& module() { return m_; }
@@ -52,4 +50,5 @@ private:
     QtPlatform platform_;
     modMain m_{platform_};
     std::unique_ptr<frmMain> main_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
 };

@@ -1,0 +1,157 @@
+#include "recoverykeeper.h"
+
+#include "modmain.h"
+#include "qtplatform.h"
+#include "regularfile.h"
+#include "settingsfile.h"
+#include "sheetdocument.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+// Edits are written at most this long after the first of a burst.
+constexpr int kEditDelayMs = 1000;
+
+// The sheets and cells a saved document holds on disk now, if it still reads as one.
+std::optional<DocumentContent> DocumentOnDisk(const std::string& path) {
+    const FileBytes file = ReadItems(path, kDocumentBounds, Links::Follow);
+    if (file.status != FileBytes::Status::Read)
+        return std::nullopt;
+    return ParseDocument(file.bytes);
+}
+} // namespace
+
+RecoveryKeeper::RecoveryKeeper(modMain& m, QtPlatform& platform, std::string folder)
+    : m_(m), platform_(platform), folder_(std::move(folder)) {
+    editTimer_.setSingleShot(true);
+    editTimer_.setInterval(kEditDelayMs);
+    connect(&editTimer_, &QTimer::timeout, this, &RecoveryKeeper::WriteNow);
+    // A program folder that cannot be named has no recovery: nothing is written outside it.
+    if (folder_.empty())
+        return;
+    auto lock = std::make_unique<RecoveryLock>(folder_);
+    if (lock->tryLock())
+        lock_ = std::move(lock);
+}
+
+RecoveryKeeper::~RecoveryKeeper() = default;
+
+bool RecoveryKeeper::Offer() {
+    if (!ownsRecovery())
+        return false;
+    const RecoveryFile file = ReadRecovery(folder_);
+    if (file.status == RecoveryFile::Status::None)
+        return false;
+    if (file.status == RecoveryFile::Status::Bad) {
+        SetAsideRecovery(folder_);
+        platform_.MsgBox("復元用のﾌｧｲﾙが読めないため、使わずに起動します。", vbOKOnlyExclamation, "復元");
+        return false;
+    }
+    if (platform_.MsgBox("前回は正しく終了しませんでした。保存されていない内容を復元しますか?", vbYesNoExclamation,
+                         "復元") != vbYes) {
+        DeleteRecovery(folder_);
+        return false;
+    }
+    Restore(file.state);
+    return true;
+}
+
+void RecoveryKeeper::Restore(const RecoveryState& state) {
+    for (int s = 0; s < kSheets; ++s)
+        m_.BSheet[s] = state.names[s];
+    for (int b = 0; b < kBoxes; ++b)
+        m_.BBox[b].Caption = state.cells[b];
+    m_.DocDir = state.docDir;
+    m_.DocName = state.docName;
+    m_.DocChanged = state.docChanged ? -1 : 0;
+    // A saved document that went away or changed on disk since is no longer what the sheets hold.
+    if (!state.docChanged && m_.DocName != kUntitled) {
+        const auto onDisk = DocumentOnDisk(m_.DocDir + m_.DocName);
+        if (!onDisk || !std::equal(onDisk->names.begin(), onDisk->names.end(), state.names.begin()) ||
+            !std::equal(onDisk->cells.begin(), onDisk->cells.end(), state.cells.begin()))
+            m_.DocChanged = -1;
+    }
+    SetWindowTitle(m_);
+    if (const auto& run = state.run) {
+        // The run's range and mode become the settings again, as when it started.
+        m_.SysSetting = {run->RunMode, run->MinNumber, run->MaxNumber};
+        SaveSettings(m_);
+        m_.RestoreRun(m_.SysSetting, run->calls, run->drawCount, run->rolling);
+    }
+    m_.Refresh();
+}
+
+void RecoveryKeeper::Watch() {
+    if (!ownsRecovery() || watching_)
+        return;
+    watching_ = true;
+    connect(&platform_, &QtPlatform::modelChanged, this, &RecoveryKeeper::ModelChanged);
+    // A restored file is written again at once from what the window now shows.
+    present_ = ReadRecovery(folder_).status != RecoveryFile::Status::None;
+    written_.reset();
+    ModelChanged();
+}
+
+void RecoveryKeeper::Finish() {
+    if (!watching_)
+        return;
+    watching_ = false;
+    disconnect(&platform_, nullptr, this, nullptr);
+    editTimer_.stop();
+    Remove();
+}
+
+RecoveryState RecoveryKeeper::Capture() const {
+    RecoveryState state;
+    for (int s = 0; s < kSheets; ++s)
+        state.names[s] = m_.BSheet[s];
+    for (int b = 0; b < kBoxes; ++b)
+        state.cells[b] = m_.BBox[b].Caption;
+    state.docDir = m_.DocDir;
+    state.docName = m_.DocName;
+    state.docChanged = m_.DocChanged != 0;
+    if (!m_.IsEditMode()) {
+        // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
+        state.run = RecoveryRun{m_.SysSetting.RunMode, m_.SysSetting.MinNumber, m_.SysSetting.MaxNumber,
+                                m_.CallRecord(),       m_.DrawCount(),          m_.SysSetting.RunMode == 1};
+    }
+    return state;
+}
+
+void RecoveryKeeper::ModelChanged() {
+    if (m_.IsEditMode() && m_.DocChanged == 0) {
+        Remove();
+        return;
+    }
+    const RecoveryState state = Capture();
+    if (written_ && *written_ == state)
+        return;
+    // A run's steps are written at once; edits wait for the end of a burst of typing. The
+    // roulette's ticks change nothing the file holds, so they never write.
+    if (!written_ || written_->run != state.run)
+        WriteNow();
+    else if (!editTimer_.isActive())
+        editTimer_.start();
+}
+
+void RecoveryKeeper::WriteNow() {
+    editTimer_.stop();
+    if (!watching_)
+        return;
+    if (m_.IsEditMode() && m_.DocChanged == 0)
+        return Remove();
+    RecoveryState state = Capture();
+    // A failed write keeps the last good file; the next change tries again.
+    if (WriteRecovery(folder_, state)) {
+        written_ = std::move(state);
+        present_ = true;
+    }
+}
+
+void RecoveryKeeper::Remove() {
+    editTimer_.stop();
+    written_.reset();
+    if (std::exchange(present_, false))
+        DeleteRecovery(folder_);
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "recoveryjournal.h"
+
+class modMain;
+class QtPlatform;
+
+// Keeps the recovery file in the program's folder in step with the game module whenever a
+// crash would lose something: unsaved sheet edits or a run in progress. One running copy owns
+// it, by a lock beside it; a copy without the lock leaves the file alone altogether.
+class RecoveryKeeper : public QObject {
+    Q_OBJECT
+public:
+    RecoveryKeeper(modMain& m, QtPlatform& platform, std::string folder);
+    ~RecoveryKeeper() override;
+
+    bool ownsRecovery() const { return lock_ != nullptr; }
+    // At start, once the main window shows: offers a file a crash left behind and restores
+    // it on Yes. True when something was restored.
+    bool Offer();
+    // From now on every change the file covers is written: run changes at once, edits
+    // within a second.
+    void Watch();
+    // The main window closed: the file goes, and nothing writes it again.
+    void Finish();
+
+private:
+    void ModelChanged();
+    void WriteNow();
+    void Remove();
+    RecoveryState Capture() const;
+    void Restore(const RecoveryState& state);
+
+    modMain& m_;
+    QtPlatform& platform_;
+    std::string folder_;
+    std::unique_ptr<RecoveryLock> lock_;
+    QTimer editTimer_;
+    std::optional<RecoveryState> written_; // what this copy last wrote
+    bool present_ = false;                 // whether a file may stand at the name
+    bool watching_ = false;
+};
