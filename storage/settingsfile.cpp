@@ -34,6 +34,11 @@ bool SaveSettings(modMain& m) {
     return !m.AppFolder.empty() && WriteFileAtomically(m.AppFolder + kSettingsFileName, text, FileRole::Own).empty();
 }
 
+bool IsAcceptedSetting(const SettingRecord& s) {
+    return (s.RunMode == 0 || s.RunMode == 1) && s.MinNumber >= 0 && s.MinNumber <= 75 && s.MaxNumber >= 24 &&
+           s.MaxNumber <= 99 && s.MinNumber <= s.MaxNumber;
+}
+
 std::optional<SettingRecord> ParseSettings(std::string_view text) {
     const auto items = ItemsOf(text, kSettingsBounds);
     if (!items)
@@ -56,11 +61,7 @@ std::optional<SettingRecord> ParseSettings(std::string_view text) {
         values[i] = *rounded;
     }
     const SettingRecord s{values[0], values[1], values[2]};
-    if (s.RunMode != 0 && s.RunMode != 1)
-        return std::nullopt;
-    if (s.MinNumber < 0 || s.MinNumber > 75 || s.MaxNumber < 24 || s.MaxNumber > 99 || s.MinNumber > s.MaxNumber)
-        return std::nullopt;
-    return s;
+    return IsAcceptedSetting(s) ? std::optional(s) : std::nullopt;
 }
 
 void LoadSettings(modMain& m) {

@@ -6,16 +6,14 @@
 #include "numbers.h"
 #include "regularfile.h"
 
-namespace {
-bool IsGoodCellField(const std::string& field) {
+bool IsGoodCellText(std::string_view text) {
     // An empty field is an empty cell: the program writes them itself, so its own files
     // must open again.
-    if (field.empty() || field == "@")
+    if (text.empty() || text == "@")
         return true;
-    const auto value = ParseNumber(field);
+    const auto value = ParseNumber(text);
     return value && *value >= 0.0 && *value <= 99.0;
 }
-} // namespace
 
 std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
     const auto used = ItemsOf(bytes, kDocumentBounds);
@@ -34,7 +32,7 @@ std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
     while (!check.AtEnd() && items < kSheets + kBoxes) {
         if (items < kSheets)
             check.ReadLine();
-        else if (!IsGoodCellField(check.ReadField()))
+        else if (!IsGoodCellText(check.ReadField()))
             bad = true;
         ++items;
     }

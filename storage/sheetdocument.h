@@ -16,6 +16,8 @@ struct DocumentContent {
 // a longer item is refused; anything after the 200th field is neither read nor looked at.
 inline constexpr ItemBounds kDocumentBounds{kSheets, kBoxes, 4096, 1024};
 
+// A cell text a document may hold: empty, "@" or a number from 0 to 99.
+bool IsGoodCellText(std::string_view text);
 // Checks a document file's CP932 bytes up to its 200th field and returns its names and cells in
 // UTF-8, or nullopt when the file is not a usable sheet document.
 std::optional<DocumentContent> ParseDocument(std::string_view bytes);
