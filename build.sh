@@ -2,7 +2,7 @@
 # Sets up a Debian 12 machine, builds, and runs the program or its tests.
 #   ./build.sh run       install what is missing, build, start the program
 #   ./build.sh test      install what is missing, build with warnings as errors, run every test headless
-#   ./build.sh sanitize  the test suite again, built with AddressSanitizer and UBSan
+#   ./build.sh sanitize  the test suite again, built with AddressSanitizer, LeakSanitizer and UBSan
 #   ./build.sh fuzz [s]  the file-reader fuzzers, s seconds each (default 60)
 #   ./build.sh bench     build and run the benchmarks
 set -euo pipefail
@@ -59,7 +59,8 @@ case "${1:-}" in
     configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNUMBALO_WERROR=ON -DNUMBALO_SANITIZE=ON \
       -DCMAKE_CXX_COMPILER=clang++
     headless_env
-    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" ;;
   fuzz)
     install_missing

@@ -1,5 +1,7 @@
 #include "fieldreader.h"
 
+#include <utility>
+
 void FieldReader::SkipLineEnd() {
     if (pos_ < text_.size() && text_[pos_] == '\r')
         ++pos_;
@@ -32,4 +34,31 @@ std::string FieldReader::ReadField() {
     else
         SkipLineEnd();
     return field;
+}
+
+ItemScanner::State ItemScanner::Feed(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (state_ != State::More)
+            break;
+        ++length_;
+        if (std::exchange(afterCr_, false) && c == '\n')
+            continue; // CR LF is one line end
+        const bool line = items_ < bounds_.lines;
+        if (c == '\r' || c == '\n' || (c == ',' && !line)) {
+            afterCr_ = c == '\r';
+            itemBytes_ = 0;
+            if (++items_ == bounds_.lines + bounds_.fields)
+                state_ = State::Complete;
+        } else if (++itemBytes_ > (line ? bounds_.lineBytes : bounds_.fieldBytes)) {
+            state_ = State::TooLong;
+        }
+    }
+    return state_;
+}
+
+std::optional<std::string_view> ItemsOf(std::string_view text, const ItemBounds& bounds) {
+    ItemScanner scanner(bounds);
+    if (scanner.Feed(text) == ItemScanner::State::TooLong)
+        return std::nullopt;
+    return text.substr(0, scanner.Length());
 }

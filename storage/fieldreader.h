@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,3 +21,37 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
+
+// What a file of the program's kind can hold: whole lines first, then fields, each no longer than its
+// bound (a line without its line end, a field with the blanks before it but without its delimiter).
+struct ItemBounds {
+    int lines;
+    int fields;
+    std::size_t lineBytes;
+    std::size_t fieldBytes;
+};
+
+// Finds where the last item ends, splitting as FieldReader does, from the bytes as they arrive, so that a
+// reader can stop there and leave the rest of the file unread. Line ends and commas never occur inside a
+// CP932 or UTF-8 character, so the bytes up to that end hold whole characters.
+class ItemScanner {
+public:
+    enum class State { More, Complete, TooLong };
+    explicit ItemScanner(const ItemBounds& bounds) : bounds_(bounds) {}
+    // Takes the next bytes. Complete: the last item ends within them; TooLong: an item is over its bound.
+    State Feed(std::string_view bytes);
+    // The bytes fed so far, up to the last item's delimiter once complete.
+    std::size_t Length() const { return length_; }
+
+private:
+    ItemBounds bounds_;
+    State state_ = State::More;
+    int items_ = 0;
+    std::size_t itemBytes_ = 0;
+    std::size_t length_ = 0;
+    bool afterCr_ = false;
+};
+
+// The bytes up to the end of the last item (all of them when the items end with the text), or nullopt
+// when an item is over its bound.
+std::optional<std::string_view> ItemsOf(std::string_view text, const ItemBounds& bounds);

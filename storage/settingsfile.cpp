@@ -1,38 +1,24 @@
 #include "settingsfile.h"
 
+#include "atomicfile.h"
 #include "fieldreader.h"
 #include "modmain.h"
 #include "numbers.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
+#include "regularfile.h"
 
 #include <array>
+#include <climits>
 #include <optional>
+#include <unistd.h>
 
 std::string GetAppFolder() {
-    std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
-std::string WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString().toStdString();
-    // flush() explicitly: QSaveFile::commit() ignores a short write of its buffer (disk full,
-    // file size limit) and would rename the truncated file over the old one.
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.flush()) {
-        const std::string error = file.errorString().toStdString();
-        file.cancelWriting();
-        return error.empty() ? "write error" : error;
-    }
-    if (!file.commit())
-        return file.errorString().toStdString();
-    return {};
+    // Not through QString: a folder name that is not UTF-8 would come back as another path.
+    std::string exe(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n <= 0 || n >= PATH_MAX || exe[0] != '/')
+        return {};
+    exe.resize(static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/') + 1);
 }
 
 void SetDefaultSettings(modMain& m) { m.SysSetting = {0, 0, 99}; }
@@ -45,11 +31,19 @@ bool SaveSettings(modMain& m) {
     };
     const std::string text = "<RunMode>\r\n" + line(m.SysSetting.RunMode) + "<MinNumber>\r\n" +
                              line(m.SysSetting.MinNumber) + "<MaxNumber>\r\n" + line(m.SysSetting.MaxNumber);
-    return WriteFileAtomically(m.AppFolder + kSettingsFileName, text).empty();
+    return !m.AppFolder.empty() && WriteFileAtomically(m.AppFolder + kSettingsFileName, text, FileRole::Own).empty();
+}
+
+bool IsAcceptedSetting(const SettingRecord& s) {
+    return (s.RunMode == 0 || s.RunMode == 1) && s.MinNumber >= 0 && s.MinNumber <= 75 && s.MaxNumber >= 24 &&
+           s.MaxNumber <= 99 && s.MinNumber <= s.MaxNumber;
 }
 
 std::optional<SettingRecord> ParseSettings(std::string_view text) {
-    FieldReader reader(text);
+    const auto items = ItemsOf(text, kSettingsBounds);
+    if (!items)
+        return std::nullopt;
+    FieldReader reader(*items);
     std::array<std::string, 6> fields;
     for (auto& field : fields) {
         if (reader.AtEnd())
@@ -67,22 +61,17 @@ std::optional<SettingRecord> ParseSettings(std::string_view text) {
         values[i] = *rounded;
     }
     const SettingRecord s{values[0], values[1], values[2]};
-    if (s.RunMode != 0 && s.RunMode != 1)
-        return std::nullopt;
-    if (s.MinNumber < 0 || s.MinNumber > 75 || s.MaxNumber < 24 || s.MaxNumber > 99 || s.MinNumber > s.MaxNumber)
-        return std::nullopt;
-    return s;
+    return IsAcceptedSetting(s) ? std::optional(s) : std::nullopt;
 }
 
 void LoadSettings(modMain& m) {
-    QFile file(QString::fromStdString(m.AppFolder + kSettingsFileName));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        if (const auto s = ParseSettings(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    const std::string path = m.AppFolder + kSettingsFileName;
+    const FileBytes file = m.AppFolder.empty() ? FileBytes{} : ReadItems(path, kSettingsBounds, Links::Refuse);
+    if (file.status == FileBytes::Status::Read)
+        if (const auto s = ParseSettings(file.bytes)) {
             m.SysSetting = *s;
             return;
         }
-    }
     SetDefaultSettings(m);
     SaveSettings(m);
 }

@@ -3,24 +3,25 @@
 #include <string>
 #include <string_view>
 
+#include "fieldreader.h"
 #include "modmain.h"
 
-
-// The folder of the program's executable, ending in "/".
+// The folder of the program's executable as the bytes the system gives, ending in "/"; empty when it
+// cannot be named. An empty AppFolder makes the settings the defaults, kept in memory only.
 std::string GetAppFolder();
 
 inline constexpr const char* kSettingsFileName = "numbalo.ini";
+// Six fields, of any length a hand-edited file could sensibly have.
+inline constexpr ItemBounds kSettingsBounds{0, 6, 0, 1024};
 
+// RunMode 0 or 1, 0 <= MinNumber <= 75, 24 <= MaxNumber <= 99, MinNumber <= MaxNumber.
+bool IsAcceptedSetting(const SettingRecord& s);
 // The six fields of a settings file; nullopt when any check fails.
 std::optional<SettingRecord> ParseSettings(std::string_view text);
 
 void SetDefaultSettings(modMain& m);
-// Reads AppFolder + "numbalo.ini"; a missing or bad file gives the defaults, written back.
+// Reads AppFolder + "numbalo.ini", only a regular file at that name; a missing or bad file, or anything
+// else there, gives the defaults, written back where the writer may replace what stands at the name.
 void LoadSettings(modMain& m);
 // Writes the settings file; a failed write leaves the old file intact and stays silent.
 bool SaveSettings(modMain& m);
-
-// Writes bytes to path through a temporary file in the same folder renamed over the
-// target, so a failed write never leaves a half-written file. Returns an error text, or
-// an empty string on success.
-std::string WriteFileAtomically(const std::string& path, const std::string& bytes);

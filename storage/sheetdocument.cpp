@@ -1,27 +1,27 @@
 #include "sheetdocument.h"
 
+#include "atomicfile.h"
 #include "cp932.h"
 #include "fieldreader.h"
 #include "numbers.h"
-#include "settingsfile.h"
+#include "regularfile.h"
 
-#include <QFile>
-
-namespace {
-bool IsGoodCellField(const std::string& field) {
+bool IsGoodCellText(std::string_view text) {
     // An empty field is an empty cell: the program writes them itself, so its own files
     // must open again.
-    if (field.empty() || field == "@")
+    if (text.empty() || text == "@")
         return true;
-    const auto value = ParseNumber(field);
+    const auto value = ParseNumber(text);
     return value && *value >= 0.0 && *value <= 99.0;
 }
-} // namespace
 
 std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
+    const auto used = ItemsOf(bytes, kDocumentBounds);
+    if (!used)
+        return std::nullopt;
     // Invalid CP932 is refused, never decoded with replacement characters that a later
     // save would write back.
-    const auto text = Cp932ToUtf8(bytes);
+    const auto text = Cp932ToUtf8(*used);
     if (!text)
         return std::nullopt;
 
@@ -32,7 +32,7 @@ std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
     while (!check.AtEnd() && items < kSheets + kBoxes) {
         if (items < kSheets)
             check.ReadLine();
-        else if (!IsGoodCellField(check.ReadField()))
+        else if (!IsGoodCellText(check.ReadField()))
             bad = true;
         ++items;
     }
@@ -55,6 +55,9 @@ EncodedDocument EncodeDocument(const modMain& m) {
         // A line end inside a name would split it and shift every later field.
         if (name.find_first_of("\r\n") != std::string::npos)
             return {{}, "ｼｰﾄ名に改行が含まれています: Sheet " + std::to_string(s + 1)};
+        // Encoding alone is not enough: "¥" would be stored and come back as "\".
+        if (!IsStorableAsCp932(name))
+            return {{}, "ｼｰﾄ名 \"" + name + "\" にﾌｧｲﾙに保存できない文字が含まれています。"};
         text += name + "\r\n";
     }
     for (int b = 0; b < kBoxes; ++b) {
@@ -62,12 +65,8 @@ EncodedDocument EncodeDocument(const modMain& m) {
         text += b < kBoxes - 1 ? "," : "\r\n";
     }
     auto bytes = Utf8ToCp932(text);
-    if (!bytes) {
-        for (int s = 0; s < kSheets; ++s)
-            if (!Utf8ToCp932(m.BSheet[s]))
-                return {{}, "ｼｰﾄ名 \"" + m.BSheet[s] + "\" にﾌｧｲﾙに保存できない文字が含まれています。"};
+    if (!bytes)
         return {{}, "ﾌｧｲﾙに保存できない文字が含まれています。"};
-    }
     return {std::move(*bytes), {}};
 }
 
@@ -95,7 +94,7 @@ bool SaveDocument(modMain& m) {
     const EncodedDocument doc = EncodeDocument(m);
     std::string error = doc.error;
     if (error.empty())
-        error = WriteFileAtomically(m.DocDir + m.DocName, doc.bytes);
+        error = WriteFileAtomically(m.DocDir + m.DocName, doc.bytes, FileRole::Document);
     if (!error.empty()) {
         m.platform().MsgBox("ﾌｧｲﾙ " + m.DocDir + m.DocName + " を保存できませんでした。\n" + error,
                             vbOKOnlyCritical, "ﾌｧｲﾙの保存");
@@ -106,12 +105,11 @@ bool SaveDocument(modMain& m) {
 }
 
 bool LoadDocument(modMain& m) {
-    QFile file(QString::fromStdString(m.DocDir + m.DocName));
+    // Through a link as the operator chose it; on the path's bytes, which need not be UTF-8.
+    const FileBytes file = ReadItems(m.DocDir + m.DocName, kDocumentBounds, Links::Follow);
     std::optional<DocumentContent> doc;
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        doc = ParseDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    }
+    if (file.status == FileBytes::Status::Read)
+        doc = ParseDocument(file.bytes);
     if (!doc) {
         m.platform().MsgBox("ﾌｧｲﾙ " + m.DocName + " は使用不可能な形式または他の形式で保存されています。",
                             vbOKOnlyCritical, "ﾌｧｲﾙを開く");

@@ -82,6 +82,10 @@ private slots:
         row("empty name survives", {.name = "", .bytes = Saved("")});
         row("settings in six lines", {.file = kSettingsFileName, .bytes = SettingsFile(1, 10, 60)});
         row("emoji has no CP932 form", {.name = "a😀"});
+        // Fault mended: these encode, but read back as "\", "～" and "~".
+        for (const QString oneWay : {"¥500", "〜", "‾"})
+            row(oneWay + " would not read back", {.name = oneWay});
+        row("their twins ￥ and ～ are stored", {.name = "￥500～", .bytes = Saved("\x81\x8F" "500\x81\x60")});
         row("CR LF would split the name", {.name = "a\r\nb"});
         row("bare LF would split the name", {.name = "a\nb"});
         row("lone CR would split the name", {.name = "a\rb"});

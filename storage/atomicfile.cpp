@@ -1,0 +1,150 @@
+#include "atomicfile.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::string_view kNotRegular = "通常のﾌｧｲﾙではないため書き込めません。";
+
+struct Fd {
+    int fd;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+std::string SystemError() { return std::strerror(errno); }
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n == 0 ? EIO : errno;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Short whatever the target's name, so it always fits the file system's limit; unique only in the folder.
+std::string TemporaryName() {
+    std::string name = ".numbalo-";
+    for (int i = 0; i < 8; ++i)
+        name += "0123456789abcdefghijklmnopqrstuvwxyz"[QRandomGenerator::global()->bounded(36)];
+    return name;
+}
+
+// An unnamed file where the file system has them (nothing is left behind if the program dies while
+// writing), else one with a short name, which `name` then holds.
+int CreateTemporary(int dir, std::string& name) {
+    const int fd = ::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return fd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName();
+        const int named = ::openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (named >= 0 || errno != EEXIST)
+            return named;
+    }
+    return -1;
+}
+
+bool LinkTemporary(int fd, int dir, std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName();
+        if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+void KeepOwnerAndMode(int fd, const struct stat& old) {
+    // A process that may not give the file away may still keep its group; fchown before fchmod, which
+    // would otherwise lose set-id bits.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // the new file stays the writer's
+    }
+    ::fchmod(fd, old.st_mode & 07777);
+}
+
+// Over the existing file's bytes: for a document with other names, or in a folder that takes no new file.
+std::string WriteInPlace(int dir, const std::string& name, std::string_view bytes) {
+    const Fd fd(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    struct stat st {};
+    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0)
+        return SystemError();
+    if (!S_ISREG(st.st_mode))
+        return std::string(kNotRegular);
+    if (!WriteAll(fd.fd, bytes) || ::ftruncate(fd.fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.fd) != 0)
+        return SystemError();
+    return {};
+}
+} // namespace
+
+std::string WriteFileAtomically(const std::string& path, std::string_view bytes, FileRole role) {
+    const bool document = role == FileRole::Document;
+    std::string target = path;
+    struct stat old {};
+    bool exists = ::lstat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return SystemError();
+    if (exists && S_ISLNK(old.st_mode) && document) {
+        // Written where the link leads, as the operator opened or chose it; a dangling link is refused.
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real)
+            return std::string(kNotRegular);
+        target = real;
+        std::free(real);
+        exists = ::lstat(target.c_str(), &old) == 0;
+        if (!exists)
+            return SystemError();
+    }
+    if (exists && !S_ISREG(old.st_mode))
+        return std::string(kNotRegular);
+
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string name = target.substr(slash + 1);
+    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0)
+        return SystemError();
+    // A rename would part a file with other names from them.
+    if (document && exists && old.st_nlink > 1)
+        return WriteInPlace(dir.fd, name, bytes);
+
+    std::string temporary;
+    const Fd fd(CreateTemporary(dir.fd, temporary));
+    if (fd.fd < 0)
+        return document ? WriteInPlace(dir.fd, name, bytes) : SystemError();
+    if (exists)
+        KeepOwnerAndMode(fd.fd, old);
+    bool ok = WriteAll(fd.fd, bytes) && ::fsync(fd.fd) == 0 &&
+              (!temporary.empty() || LinkTemporary(fd.fd, dir.fd, temporary));
+    ok = ok && ::renameat(dir.fd, temporary.c_str(), dir.fd, name.c_str()) == 0;
+    if (!ok) {
+        const std::string error = SystemError();
+        if (!temporary.empty())
+            ::unlinkat(dir.fd, temporary.c_str(), 0);
+        return error;
+    }
+    // The rename reaches the disk with the folder; a file system that cannot sync folders says EINVAL.
+    if (::fsync(dir.fd) != 0 && errno != EINVAL)
+        return SystemError();
+    return {};
+}

@@ -1,0 +1,234 @@
+#include "recoveryjournal.h"
+
+#include "atomicfile.h"
+#include "fieldreader.h"
+#include "regularfile.h"
+#include "settingsfile.h"
+#include "sheetdocument.h"
+
+#include <QFile>
+#include <QLockFile>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+constexpr std::string_view kFormat = "numbalo-recovery 1";
+constexpr int kLines = 16;
+constexpr int kMaxCalls = 100000;
+// Sixteen lines of at most 1 MiB (the call record is the longest); a seventeenth is read, so that a
+// surplus line is seen and refused.
+constexpr ItemBounds kRecoveryBounds{kLines + 1, 0, 1 << 20, 0};
+
+bool NeedsEscape(unsigned char c) { return c < 0x20 || c == 0x7F || c == '%' || c == ','; }
+
+// Line ends, commas and percent signs as "%XX", so every value stays on its line and in its list.
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (NeedsEscape(static_cast<unsigned char>(c))) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(c));
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The exact inverse of Escape: any other spelling is refused.
+std::optional<std::string> Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '%') {
+            unsigned value = 0;
+            const char* first = text.data() + i + 1;
+            if (i + 3 > text.size() || std::from_chars(first, first + 2, value, 16).ptr != first + 2 ||
+                Escape(std::string(1, static_cast<char>(value))) != text.substr(i, 3))
+                return std::nullopt;
+            c = static_cast<unsigned char>(value);
+            i += 2;
+        } else if (NeedsEscape(c)) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
+// Plain decimal digits, no sign, no leading zero, within 0..max.
+std::optional<int> Number(std::string_view text, int max) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || (text.size() > 1 && text[0] == '0') || text[0] == '-' || error != std::errc() ||
+        end != text.data() + text.size() || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+// The value of a line "key value" (the value may be empty); nullopt when the line has another key.
+std::optional<std::string_view> Value(std::string_view line, std::string_view key) {
+    if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ' ')
+        return std::nullopt;
+    return line.substr(key.size() + 1);
+}
+
+std::optional<std::string> Text(std::string_view line, std::string_view key) {
+    const auto value = Value(line, key);
+    return value ? Unescape(*value) : std::nullopt;
+}
+
+std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls) {
+    const auto fields = Split(run, ' ');
+    if (fields.size() != 6)
+        return std::nullopt;
+    // Each value's largest: run mode, lowest, highest, draw count, rolling.
+    constexpr std::array<int, 6> max{0, 1, 99, 99, kMaxCalls, 1};
+    std::array<int, 6> v{};
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const auto n = Number(fields[i], max[i]);
+        if (!n)
+            return std::nullopt;
+        v[i] = *n;
+    }
+    RecoveryRun r;
+    r.RunMode = static_cast<std::int16_t>(v[1]);
+    r.MinNumber = static_cast<std::int16_t>(v[2]);
+    r.MaxNumber = static_cast<std::int16_t>(v[3]);
+    r.drawCount = v[4];
+    r.rolling = v[5] == 1;
+    if (fields[0] != "run" || !IsAcceptedSetting({r.RunMode, r.MinNumber, r.MaxNumber}) ||
+        (r.rolling && r.RunMode != 1))
+        return std::nullopt;
+    if (calls.empty())
+        return r;
+    for (const std::string_view call : Split(calls, ' ')) {
+        const auto n = Number(call, 99);
+        if (!n || r.calls.size() == kMaxCalls)
+            return std::nullopt;
+        r.calls.push_back(static_cast<std::int16_t>(*n));
+    }
+    return r;
+}
+} // namespace
+
+std::string EncodeRecovery(const RecoveryState& state) {
+    std::string text = std::string(kFormat) + "\nfolder " + Escape(state.docDir) + "\nname " + Escape(state.docName) +
+                       "\nchanged " + (state.docChanged ? "1" : "0") + "\n";
+    for (const std::string& name : state.names)
+        text += "sheet " + Escape(name) + "\n";
+    text += "cells ";
+    for (std::size_t b = 0; b < state.cells.size(); ++b)
+        text += (b ? "," : "") + Escape(state.cells[b]);
+    text += "\nrun";
+    std::string calls;
+    if (const auto& r = state.run) {
+        for (const int n : {int(r->RunMode), int(r->MinNumber), int(r->MaxNumber), r->drawCount, int(r->rolling)})
+            text += " " + std::to_string(n);
+        for (std::size_t i = 0; i < r->calls.size(); ++i)
+            calls += (i ? " " : "") + std::to_string(r->calls[i]);
+    } else {
+        text += " none";
+    }
+    return text + "\ncalls " + calls + "\nend\n";
+}
+
+std::optional<RecoveryState> ParseRecovery(std::string_view text) {
+    if (!ItemsOf(text, kRecoveryBounds) || text.empty() || text.back() != '\n')
+        return std::nullopt;
+    const auto lines = Split(text.substr(0, text.size() - 1), '\n');
+    if (lines.size() != kLines || lines[0] != kFormat || lines[kLines - 1] != "end")
+        return std::nullopt;
+    RecoveryState state;
+    const auto folder = Text(lines[1], "folder");
+    const auto name = Text(lines[2], "name");
+    const auto changed = Value(lines[3], "changed");
+    const bool goodFolder = folder && folder->size() <= 4096 && folder->starts_with('/') && folder->ends_with('/');
+    const bool goodName = name && !name->empty() && name->size() <= 255 && name->find('/') == std::string::npos;
+    if (!goodFolder || !goodName || !changed || (*changed != "0" && *changed != "1"))
+        return std::nullopt;
+    state.docDir = *folder;
+    state.docName = *name;
+    state.docChanged = *changed == "1";
+    for (int s = 0; s < kSheets; ++s) {
+        const auto sheet = Text(lines[4 + s], "sheet");
+        if (!sheet || sheet->size() > kDocumentBounds.lineBytes)
+            return std::nullopt;
+        state.names[s] = *sheet;
+    }
+    const auto cellsLine = Value(lines[12], "cells");
+    const auto cells = cellsLine ? Split(*cellsLine, ',') : std::vector<std::string_view>{};
+    if (cells.size() != kBoxes)
+        return std::nullopt;
+    for (int b = 0; b < kBoxes; ++b) {
+        auto cell = Unescape(cells[b]);
+        if (!cell || !IsGoodCellText(*cell) || cell->size() > kDocumentBounds.fieldBytes)
+            return std::nullopt;
+        state.cells[b] = std::move(*cell);
+    }
+    const auto calls = Value(lines[14], "calls");
+    if (!calls)
+        return std::nullopt;
+    if (lines[13] == "run none") {
+        if (!calls->empty())
+            return std::nullopt;
+    } else if (!(state.run = ParseRun(lines[13], *calls))) {
+        return std::nullopt;
+    }
+    return state;
+}
+
+bool WriteRecovery(const std::string& folder, const RecoveryState& state) {
+    return !folder.empty() &&
+           WriteFileAtomically(folder + kRecoveryFileName, EncodeRecovery(state), FileRole::Own).empty();
+}
+
+RecoveryFile ReadRecovery(const std::string& folder) {
+    if (folder.empty())
+        return {};
+    const FileBytes file = ReadItems(folder + kRecoveryFileName, kRecoveryBounds, Links::Refuse);
+    if (file.status == FileBytes::Status::Missing)
+        return {};
+    if (file.status == FileBytes::Status::Read)
+        if (auto state = ParseRecovery(file.bytes))
+            return {RecoveryFile::Status::Read, std::move(*state)};
+    return {RecoveryFile::Status::Bad, {}};
+}
+
+bool DeleteRecovery(const std::string& folder) {
+    return folder.empty() || ::unlink((folder + kRecoveryFileName).c_str()) == 0 || errno == ENOENT;
+}
+
+bool SetAsideRecovery(const std::string& folder) {
+    const std::string path = folder + kRecoveryFileName;
+    return !folder.empty() && ::rename(path.c_str(), (path + ".bad").c_str()) == 0;
+}
+
+RecoveryLock::RecoveryLock(const std::string& folder) {
+    // QLockFile takes a QString: a folder whose name does not survive the conversion gets no lock,
+    // rather than one somewhere else.
+    const QByteArray path = QByteArray::fromStdString(folder + kRecoveryFileName + ".lock");
+    if (folder.empty() || QFile::encodeName(QFile::decodeName(path)) != path)
+        return;
+    lock_ = std::make_unique<QLockFile>(QFile::decodeName(path));
+    lock_->setStaleLockTime(0); // a lock from another host is never taken by its age; one here, only from a dead copy
+}
+
+RecoveryLock::~RecoveryLock() = default;
+
+bool RecoveryLock::tryLock() { return lock_ && (lock_->isLocked() || lock_->tryLock(0)); }
