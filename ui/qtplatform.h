@@ -1,11 +1,11 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include "platform.h"
 #include "randomsource.h"
 
-class QWidget;
 
 // The game module's platform in the running program: message boxes, yields as pending
 // events processed, change notices as a signal the windows mirror the model on.

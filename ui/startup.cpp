@@ -51,7 +51,8 @@ QString VersionText() {
     return QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n';
 }
 
-StartUp::StartUp(CommandLine command, std::string appFolder) : command_(std::move(command)) {
+StartUp::StartUp(CommandLine command, std::string appFolder)
+    : tryRecover([this] { return recovery_->Offer(); }), command_(std::move(command)) {
     m_.AppFolder = std::move(appFolder);
 }
 

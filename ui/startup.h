@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 #include <QStringList>
-#include <QWidget> // before qtplatform.h, whose inline setter needs the complete type
 
 #include "modmain.h"
 #include "qtplatform.h"
@@ -37,7 +36,7 @@ public:
 
     // Runs once the main window is shown, before the file is opened. True when it restored a
     // game: the file is then left unopened, and the operator is told so.
-    std::function<bool()> tryRecover = [this] { return recovery_->Offer(); };
+    std::function<bool()> tryRecover;
 
     void Begin();
     modMain& module() { return m_; }
