@@ -70,6 +70,16 @@ void modMain::PrepareEvaluation() {
     }
 }
 
+std::uint32_t modMain::Matching(const SheetValues& values, std::int16_t called) {
+    if (called >= 0 && called <= 100)
+        return values.cellsOf[static_cast<std::size_t>(called)];
+    std::uint32_t matching = 0;
+    for (int c = 0; c < kCellsPerSheet; ++c)
+        if (values.value[c] == called && !(values.freeHoles >> c & 1u))
+            matching |= 1u << c;
+    return matching;
+}
+
 void modMain::EvaluateSheets() {
     Evaluate(NumLog[0]);
     ResumeAfterEvaluation(true);
@@ -89,16 +99,8 @@ void modMain::Evaluate(std::int16_t called) {
         std::uint32_t hit = 0;
         for (int c = 0; c < kCellsPerSheet; ++c)
             hit |= std::uint32_t{hits[c] != 0} << c;
-        std::uint32_t matching = 0;
-        if (called >= 0 && called <= 100) {
-            matching = values.cellsOf[static_cast<std::size_t>(called)];
-        } else {
-            for (int c = 0; c < kCellsPerSheet; ++c)
-                if (values.value[c] == called && !(values.freeHoles >> c & 1u))
-                    matching |= 1u << c;
-        }
         // Free holes are hit without a "Hit!".
-        const std::uint32_t newHits = matching & ~hit;
+        const std::uint32_t newHits = Matching(values, called) & ~hit;
         if (newHits != 0) {
             mess.Caption = "Hit!";
             mess.BackColor = Colour::Black;

@@ -158,6 +158,7 @@ private:
 
     void BeginRun(); // Start's steps between the question and the evaluation
     void PrepareEvaluation();
+    static std::uint32_t Matching(const SheetValues& values, std::int16_t called); // not free holes
     void Evaluate(std::int16_t called); // EvaluateSheets up to the status text
     void ResumeAfterEvaluation(bool roll);
     void ReplayRecord(); // hits, marks, statuses and NumLog from the call record
