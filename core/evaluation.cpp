@@ -73,9 +73,9 @@ void modMain::PrepareEvaluation() {
 std::uint32_t modMain::Matching(const SheetValues& values, std::int16_t called) {
     if (called >= 0 && called <= 100)
         return values.cellsOf[static_cast<std::size_t>(called)];
-    std::uint32_t matching = 0;
+    std::uint32_t matching = 0; // free holes read 0, so none is among these
     for (int c = 0; c < kCellsPerSheet; ++c)
-        if (values.value[c] == called && !(values.freeHoles >> c & 1u))
+        if (values.value[c] == called)
             matching |= 1u << c;
     return matching;
 }
