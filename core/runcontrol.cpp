@@ -125,8 +125,8 @@ void modMain::TakeBackLastCall() {
     if (MsgBox("番号 " + std::to_string(callRecord_.back()) + " の呼び出しを取り消します。よろしいですか?",
                vbYesNoExclamation, "取り消し") != vbYes)
         return;
-    // The roulette rolls on under the question: the run may have used up its range, ended,
-    // paused or taken another call meanwhile, and the answer was about a call that is gone.
+    // Events run under the question (the roulette rolls on): if the run ended, paused or took
+    // another call meanwhile, the answer is about a state that is gone.
     if (serial != runSerial_ || calls != callRecord_.size() || !CanTakeBack())
         return;
     if (SysSetting.RunMode == 1)
