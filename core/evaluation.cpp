@@ -2,7 +2,6 @@
 #include "numbers.h"
 
 #include <bit>
-#include <bitset>
 #include <cmath>
 
 namespace {
@@ -70,13 +69,23 @@ void modMain::PrepareEvaluation() {
     }
 }
 
+std::uint32_t modMain::Matching(const SheetValues& values, std::int16_t called) {
+    if (called >= 0 && called <= 100)
+        return values.cellsOf[static_cast<std::size_t>(called)];
+    std::uint32_t matching = 0; // free holes read 0, so none is among these
+    for (int c = 0; c < kCellsPerSheet; ++c)
+        if (values.value[c] == called)
+            matching |= 1u << c;
+    return matching;
+}
+
 void modMain::EvaluateSheets() {
     Evaluate(NumLog[0]);
     ResumeAfterEvaluation(true);
 }
 
 void modMain::Evaluate(std::int16_t called) {
-    std::bitset<101> reachNum;
+    std::array<std::uint64_t, 2> reachNum{}; // bit n: n is missing from a reach line, n 0..100
 
     for (int s = 0; s < kSheets; ++s) {
         const SheetValues& values = sheetValues_[s];
@@ -89,16 +98,8 @@ void modMain::Evaluate(std::int16_t called) {
         std::uint32_t hit = 0;
         for (int c = 0; c < kCellsPerSheet; ++c)
             hit |= std::uint32_t{hits[c] != 0} << c;
-        std::uint32_t matching = 0;
-        if (called >= 0 && called <= 100) {
-            matching = values.cellsOf[static_cast<std::size_t>(called)];
-        } else {
-            for (int c = 0; c < kCellsPerSheet; ++c)
-                if (values.value[c] == called && !(values.freeHoles >> c & 1u))
-                    matching |= 1u << c;
-        }
         // Free holes are hit without a "Hit!".
-        const std::uint32_t newHits = matching & ~hit;
+        const std::uint32_t newHits = Matching(values, called) & ~hit;
         if (newHits != 0) {
             mess.Caption = "Hit!";
             mess.BackColor = Colour::Black;
@@ -114,8 +115,9 @@ void modMain::Evaluate(std::int16_t called) {
         int reaches = 0;
         int bingos = 0;
         for (std::size_t i = 0; i < kLines.size(); ++i) {
-            const int count = std::popcount(hit & kLineMasks[i]);
-            if (count == 4) {
+            // Four of five hit leaves exactly one bit missing.
+            const std::uint32_t missing = kLineMasks[i] & ~hit;
+            if (missing != 0 && (missing & (missing - 1)) == 0) {
                 ++reaches;
                 for (int c : kLines[i]) {
                     if (cells[c].BackColor == Colour::Red)
@@ -124,11 +126,11 @@ void modMain::Evaluate(std::int16_t called) {
                         cells[c].BackColor = Colour::Blue;
                     } else {
                         cells[c].ForeColor = Colour::Blue;
-                        if (values.reachEntry[c] >= 0)
-                            reachNum.set(static_cast<std::size_t>(values.reachEntry[c]));
+                        if (const int v = values.reachEntry[c]; v >= 0)
+                            reachNum[static_cast<std::size_t>(v >> 6)] |= std::uint64_t{1} << (v & 63);
                     }
                 }
-            } else if (count == 5) {
+            } else if (missing == 0) {
                 ++bingos;
                 for (int c : kLines[i]) {
                     cells[c].BackColor = Colour::Red;
@@ -149,11 +151,14 @@ void modMain::Evaluate(std::int16_t called) {
 
     // Built in place: the text keeps its buffer from call to call.
     StatusText.clear();
-    for (int n = 0; n < 100; ++n) {
-        if (!reachNum[static_cast<std::size_t>(n)])
-            continue;
-        StatusText += StatusText.empty() ? "ﾘｰﾁ番号は、" : "、";
-        StatusText += std::to_string(n);
+    for (int word = 0; word < 2; ++word) {
+        for (std::uint64_t bits = reachNum[static_cast<std::size_t>(word)]; bits != 0; bits &= bits - 1) {
+            const int n = 64 * word + std::countr_zero(bits);
+            if (n >= 100) // entry 100 is never listed
+                break;
+            StatusText += StatusText.empty() ? "ﾘｰﾁ番号は、" : "、";
+            StatusText += std::to_string(n);
+        }
     }
     StatusText += StatusText.empty() ? "現在、ﾘｰﾁはありません。" : "です。";
 }

@@ -120,7 +120,8 @@ public:
     void TakeBackLastCall();
     // From edit mode, without a question, into the state that Start with these settings
     // and these calls would have left; the roulette rolls again in RandRun when rolling.
-    // A journal captures drawCount as DrawCount() and rolling as Timer1Enabled.
+    // A journal captures drawCount as DrawCount() and rolling as Timer1Enabled, both read
+    // between events (a call switches the timer off until its evaluation has yielded).
     void RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount, bool rolling);
 
     // ---- random fill ----
@@ -158,6 +159,7 @@ private:
 
     void BeginRun(); // Start's steps between the question and the evaluation
     void PrepareEvaluation();
+    static std::uint32_t Matching(const SheetValues& values, std::int16_t called); // not free holes
     void Evaluate(std::int16_t called); // EvaluateSheets up to the status text
     void ResumeAfterEvaluation(bool roll);
     void ReplayRecord(); // hits, marks, statuses and NumLog from the call record

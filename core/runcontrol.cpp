@@ -125,8 +125,8 @@ void modMain::TakeBackLastCall() {
     if (MsgBox("番号 " + std::to_string(callRecord_.back()) + " の呼び出しを取り消します。よろしいですか?",
                vbYesNoExclamation, "取り消し") != vbYes)
         return;
-    // The roulette rolls on under the question: the run may have used up its range, ended,
-    // paused or taken another call meanwhile, and the answer was about a call that is gone.
+    // Events run under the question (the roulette rolls on): if the run ended, paused or took
+    // another call meanwhile, the answer is about a state that is gone.
     if (serial != runSerial_ || calls != callRecord_.size() || !CanTakeBack())
         return;
     if (SysSetting.RunMode == 1)
@@ -154,17 +154,26 @@ void modMain::RestoreRun(const SettingRecord& settings, std::span<const std::int
 }
 
 void modMain::ReplayRecord() {
-    // From the look Start gives the cells, every evaluation of the run again: hits are
-    // recomputed from the calls, and the marks accumulate as they did.
-    for (Cell& cell : BBox) {
-        cell.ForeColor = Colour::Black;
-        cell.BackColor = Colour::White;
-    }
-    ClearHitFlags();
-    Evaluate(kNoNumber);
-    for (const std::int16_t n : callRecord_)
-        Evaluate(n);
+    // A run's marks depend only on which cells are hit: hits only accumulate, and every
+    // evaluation paints each reach and bingo line again. So the hits of Start and of every
+    // call but the last are set at once, and the last call's evaluation paints all marks.
     const std::size_t size = callRecord_.size();
+    for (int s = 0; s < kSheets; ++s) {
+        const SheetValues& values = sheetValues_[s];
+        std::uint32_t hit = 0;
+        if (size > 0) {
+            hit = values.freeHoles | Matching(values, kNoNumber);
+            for (std::size_t i = 0; i + 1 < size; ++i)
+                hit |= Matching(values, callRecord_[i]);
+        }
+        for (int c = 0; c < kCellsPerSheet; ++c) {
+            const bool isHit = hit >> c & 1u;
+            HitFlag[s * kCellsPerSheet + c] = isHit ? -1 : 0;
+            BBox[s * kCellsPerSheet + c].ForeColor = isHit ? Colour::White : Colour::Black;
+            BBox[s * kCellsPerSheet + c].BackColor = isHit ? Colour::Black : Colour::White;
+        }
+    }
+    Evaluate(size > 0 ? callRecord_.back() : kNoNumber);
     for (std::size_t i = 0; i < kHistorySize; ++i)
         NumLog[i] = i < size ? callRecord_[size - 1 - i] : kNoNumber;
 }

@@ -104,16 +104,23 @@ inline void SetSheet(modMain& m, int sheet, const std::string& rows) {
 inline QChar ColourLetter(Colour c) { return QLatin1Char("KWBRNF"[int(c)]); }
 // A sheet as five lines of five tokens: the cell texts in SetSheet's notation, or the colours, back
 // colour upper case and text colour lower case: "Wk" a normal cell, "Nw" the selected one, "Kw" a hit.
-inline QString Grid(const modMain& m, int sheet, bool colours) {
-    QString out;
+inline std::string GridText(const modMain& m, int sheet, bool colours) {
+    std::string out;
+    out.reserve(128);
     for (int c = 0; c < kCellsPerSheet; ++c) {
         const Cell& cell = m.BBox[sheet * kCellsPerSheet + c];
-        out += colours ? QString(ColourLetter(cell.BackColor)) + ColourLetter(cell.ForeColor).toLower()
-                       : cell.Caption.empty() ? QString(".") : Q(cell.Caption);
-        out += c == 24 ? "" : c % 5 == 4 ? "\n" : " ";
+        if (colours) {
+            out.push_back("KWBRNF"[int(cell.BackColor)]);
+            out.push_back("kwbrnf"[int(cell.ForeColor)]);
+        } else {
+            out.append(cell.Caption.empty() ? "." : cell.Caption);
+        }
+        if (c < 24)
+            out.push_back(c % 5 == 4 ? '\n' : ' ');
     }
     return out;
 }
+inline QString Grid(const modMain& m, int sheet, bool colours) { return Q(GridText(m, sheet, colours)); }
 inline QString SheetText(const modMain& m, int sheet) { return Grid(m, sheet, false); }
 inline QString ColourGrid(const modMain& m, int sheet) { return Grid(m, sheet, true); }
 // Everything the module holds and shows, as one text: equal snapshots mean nothing changed.
@@ -122,7 +129,11 @@ inline QString Snapshot(const modMain& m) {
     out << m.LBLineMess << '|' << m.LBNum << '|' << m.LBInput << int(m.LBInputForeColor) << int(m.LBInputBackColor)
         << '|' << m.StatusText << '|' << m.Caption << '|' << m.InputBuf << '|' << m.CurBox << ' ' << m.CurSheet << '|'
         << m.DocDir << m.DocName << ' ' << m.DocChanged << '|' << m.Timer1Enabled << m.RunLabelsVisible << '|'
-        << m.SysSetting.RunMode << ' ' << m.SysSetting.MinNumber << ' ' << m.SysSetting.MaxNumber << '|';
+        << m.SysSetting.RunMode << ' ' << m.SysSetting.MinNumber << ' ' << m.SysSetting.MaxNumber << ' '
+        << m.RealRunPressed << m.RandRunPressed << '|';
+    for (int n : m.CallRecord())
+        out << n << ',';
+    out << '|';
     for (const auto& label : m.LBLog)
         out << label << ',';
     for (int n : m.NumLog)
@@ -131,10 +142,10 @@ inline QString Snapshot(const modMain& m) {
         out << h;
     // Menu items by name, toolbar buttons by key; a name the other way round is always enabled.
     for (auto name : {"mn_New", "mn_Open", "mn_Save", "mn_As", "mn_Edit", "mn_Start", "mn_End", "mnTool", "New", "Open",
-                       "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole", "Info"})
+                       "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole", "Info", "mn_Undo"})
         out << m.MenuEnabled(name) << m.ButtonEnabled(name);
     for (int s = 0; s < kSheets; ++s)
         out << '\n' << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
-            << Grid(m, s, false).toStdString() << '\n' << Grid(m, s, true).toStdString();
+            << GridText(m, s, false) << '\n' << GridText(m, s, true);
     return Q(out.str());
 }

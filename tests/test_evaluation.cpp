@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "numbers.h"
 
 const QString kNoReach = "現在、ﾘｰﾁはありません。";
 QString Reach(const QString& list) { return "ﾘｰﾁ番号は、" + list + "です。"; }
@@ -11,6 +12,91 @@ struct Eval {
     int ahead = -1;       // not -1: typed ahead, called inside the first call's closing yield
 };
 Q_DECLARE_METATYPE(Eval)
+
+// The evaluation exactly as the rules word it, cell by cell and line by line, on its own copy of
+// what it reads and writes: the reference the module's evaluation must agree with.
+struct PlainEvaluation {
+    std::array<std::string, kBoxes> text;
+    std::array<Cell, kBoxes> cell{};
+    std::array<bool, kBoxes> hit{};
+    std::array<SheetStatus, kSheets> mess{};
+    std::string status;
+
+    static constexpr int kLines[12][5] = {{0, 1, 2, 3, 4},      {5, 6, 7, 8, 9},      {10, 11, 12, 13, 14},
+                                          {15, 16, 17, 18, 19}, {20, 21, 22, 23, 24}, {0, 5, 10, 15, 20},
+                                          {1, 6, 11, 16, 21},   {2, 7, 12, 17, 22},   {3, 8, 13, 18, 23},
+                                          {4, 9, 14, 19, 24},   {0, 6, 12, 18, 24},   {4, 8, 12, 16, 20}};
+    void Evaluate(int called) {
+        std::array<bool, 101> reachNum{};
+        for (int s = 0; s < kSheets; ++s) {
+            mess[s] = {};
+            int reaches = 0, bingos = 0;
+            for (int b = s * kCellsPerSheet; b < (s + 1) * kCellsPerSheet; ++b) {
+                const bool free = text[b] == "@";
+                if (hit[b] || (!free && CellValue(text[b]) != called))
+                    continue;
+                hit[b] = true;
+                cell[b].BackColor = Colour::Black;
+                cell[b].ForeColor = Colour::White;
+                if (!free)
+                    mess[s] = {"Hit!", Colour::Black};
+            }
+            for (const auto& line : kLines) {
+                int count = 0;
+                for (int c : line)
+                    count += hit[s * kCellsPerSheet + c];
+                for (int c : line) {
+                    Cell& x = cell[s * kCellsPerSheet + c];
+                    if (count == 5) {
+                        x.BackColor = Colour::Red;
+                        x.ForeColor = Colour::White;
+                    } else if (count == 4 && x.BackColor != Colour::Red && hit[s * kCellsPerSheet + c])
+                        x.BackColor = Colour::Blue;
+                    else if (count == 4 && x.BackColor != Colour::Red) { // the missing cell
+                        x.ForeColor = Colour::Blue;
+                        const auto v = RoundToInt16(CellValue(text[s * kCellsPerSheet + c]));
+                        if (v && *v >= 0 && *v <= 100)
+                            reachNum[std::size_t(*v)] = true;
+                    }
+                }
+                reaches += count == 4;
+                bingos += count == 5;
+            }
+            const auto report = [&](const char* word, int n, Colour colour) {
+                mess[s].Caption += (mess[s].Caption.empty() ? "" : " ") + std::string(word) + std::to_string(n);
+                mess[s].BackColor = colour;
+            };
+            if (reaches > 0)
+                report("Reach", reaches, Colour::Blue);
+            if (bingos > 0)
+                report("Bingo", bingos, Colour::Red);
+        }
+        QStringList list;
+        for (int n = 0; n < 100; ++n)
+            if (reachNum[std::size_t(n)])
+                list << QString::number(n);
+        status = list.isEmpty() ? "現在、ﾘｰﾁはありません。" : "ﾘｰﾁ番号は、" + list.join("、").toStdString() + "です。";
+    }
+    // Start, then the calls.
+    void Play(const QList<int>& calls) {
+        cell = {};
+        hit = {};
+        Evaluate(kNoNumber);
+        for (int n : calls)
+            Evaluate(n);
+    }
+    // The first difference from the module, or an empty text.
+    QString Differs(const modMain& m) const {
+        for (int b = 0; b < kBoxes; ++b)
+            if (hit[b] != (m.HitFlag[b] == -1) || cell[b].BackColor != m.BBox[b].BackColor ||
+                cell[b].ForeColor != m.BBox[b].ForeColor)
+                return QString("cell %1 '%2'").arg(b).arg(Q(text[b]));
+        for (int s = 0; s < kSheets; ++s)
+            if (mess[s].Caption != m.BMess[s].Caption || mess[s].BackColor != m.BMess[s].BackColor)
+                return QString("sheet %1: %2, expected %3").arg(s).arg(Q(m.BMess[s].Caption), Q(mess[s].Caption));
+        return status == m.StatusText ? QString() : Q(m.StatusText + ", expected " + status);
+    }
+};
 
 class TestEvaluation : public QObject {
     Q_OBJECT
@@ -69,6 +155,40 @@ private slots:
             if (listed && !e.colours.isEmpty()) QCOMPARE(ColourGrid(g.m, s), e.colours);
         }
         QCOMPARE(Q(g.m.StatusText), e.status);
+    }
+
+    // Random games with odd cell texts, numbers outside every range and take-backs: after every
+    // step the module shows what the plain evaluation of the remaining calls gives.
+    void agreesWithPlainEvaluation() {
+        const std::vector<std::string> odd{"@", "", "+5", "05", "5.", "5.5", "4.5", ".5", "150", "-3", "100", "99.5"};
+        QRandomGenerator rng(2024);
+        for (int game = 0; game < 300; ++game) {
+            Game g;
+            const int top = 10 + int(rng.bounded(90)); // small ranges make reaches and bingos early
+            for (int b = 0; b < kBoxes; ++b)
+                g.m.BBox[b].Caption =
+                    rng.bounded(6) == 0 ? odd[rng.bounded(int(odd.size()))] : std::to_string(rng.bounded(top));
+            g.m.Start();
+            PlainEvaluation plain;
+            for (int b = 0; b < kBoxes; ++b)
+                plain.text[b] = g.m.BBox[b].Caption;
+            plain.Play({});
+            QList<int> calls;
+            for (int step = 0; step < 60; ++step) {
+                if (!calls.isEmpty() && rng.bounded(6) == 0) {
+                    g.m.TakeBackLastCall();
+                    calls.removeLast();
+                    plain.Play(calls);
+                } else {
+                    const int n = rng.bounded(20) == 0 ? std::vector{100, 150, -3}[rng.bounded(3)] : int(rng.bounded(top));
+                    g.Call(n);
+                    calls << n;
+                    plain.Evaluate(n);
+                }
+                const QString differs = plain.Differs(g.m);
+                QVERIFY2(differs.isEmpty(), qPrintable(QString("game %1 step %2: %3").arg(game).arg(step).arg(differs)));
+            }
+        }
     }
 };
 

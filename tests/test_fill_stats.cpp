@@ -60,6 +60,38 @@ private slots:
         const EncodedDocument doc = EncodeDocument(g.m);
         QVERIFY(doc.error.empty() && ParseDocument(doc.bytes).has_value());
     }
+
+    // The program's random source is seeded at start from the clock and an entropy source; the fills
+    // reseed it from the clock alone. Fault mended: every start rolled the same numbers.
+    void seeding_data() {
+        QTest::addColumn<quint64>("clock");   // the second start's clock; the first one reads 1,000,000
+        QTest::addColumn<quint32>("entropy"); // the second start's entropy; the first one reads 7
+        QTest::addColumn<bool>("fill");       // the current sheet filled first
+        QTest::addColumn<bool>("same");       // both starts then draw the same numbers
+        QTest::newRow("two starts in the same microsecond roll differently") << quint64(1000000) << 8u << false << false;
+        QTest::newRow("two starts a second apart roll differently") << quint64(2000000) << 7u << false << false;
+        QTest::newRow("a fill reseeds from the clock alone") << quint64(1000000) << 8u << true << true;
+        QTest::newRow("fills at other times differ") << quint64(2000000) << 7u << true << false;
+    }
+    void seeding() {
+        QFETCH(quint64, clock);
+        QFETCH(quint32, entropy);
+        QFETCH(bool, fill);
+        const auto draws = [&](std::uint64_t time, std::uint32_t noise) {
+            QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
+            modMain m(platform);
+            m.SysSetting = Setting(0, 0, 99);
+            if (fill)
+                m.FillCurrentSheetRandom();
+            QString out = Grid(m, 0, false) + "|";
+            for (int i = 0; i < 8; ++i)
+                out += QString::number(platform.Rnd()) + " ";
+            return out;
+        };
+        const QString first = draws(1000000, 7);
+        QCOMPARE(draws(1000000, 7), first); // nothing else feeds the seed
+        QTEST(draws(clock, entropy) == first, "same");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFillStats)
