@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 constexpr std::string_view kFormat = "numbalo-recovery 1";
@@ -115,13 +116,24 @@ std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls
     if (fields[0] != "run" || !IsAcceptedSetting({r.RunMode, r.MinNumber, r.MaxNumber}) ||
         (r.rolling && r.RunMode != 1))
         return std::nullopt;
-    if (calls.empty())
-        return r;
-    for (const std::string_view call : Split(calls, ' ')) {
-        const auto n = Number(call, 99);
-        if (!n || r.calls.size() == kMaxCalls)
-            return std::nullopt;
-        r.calls.push_back(static_cast<std::int16_t>(*n));
+    if (!calls.empty()) {
+        for (const std::string_view call : Split(calls, ' ')) {
+            const auto n = Number(call, 99);
+            if (!n || r.calls.size() == kMaxCalls)
+                return std::nullopt;
+            r.calls.push_back(static_cast<std::int16_t>(*n));
+        }
+    }
+    // Only a game the rules could have played is restored: every call counted, and the
+    // roulette draws each number of its range at most once.
+    if (r.calls.size() != static_cast<std::size_t>(r.drawCount))
+        return std::nullopt;
+    if (r.RunMode == 1) {
+        std::array<bool, 100> drawn{};
+        for (const std::int16_t n : r.calls) {
+            if (n < r.MinNumber || n > r.MaxNumber || std::exchange(drawn[n], true))
+                return std::nullopt;
+        }
     }
     return r;
 }

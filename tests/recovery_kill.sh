@@ -19,22 +19,26 @@ fail() {
     echo "FAIL: $scenario: $*"
     failures=$((failures + 1))
 }
-window() { # a visible window whose title matches the pattern
-    timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+window() { # a visible window whose title matches the pattern, given a moment to take input
+    local id
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    sleep 0.5
+    echo "$id"
 }
 main_window() { window '^Zarvello Quorvex 98 - '; }
 keys() { # keys typed into the main window
     local id
     id=$(main_window)
     xdotool windowfocus --sync "$id"
-    xdotool key --delay 40 --window "$id" "$@"
+    xdotool key --delay 40 "$@"
 }
 answer() { # the question box with this title, answered with a key ("y" はい, "n" いいえ, Return OK)
     local id
     id=$(window "^$1\$") || true
     [ -n "$id" ] || { fail "no question \"$1\""; return; }
     xdotool windowfocus --sync "$id"
-    xdotool key --window "$id" "$2"
+    xdotool key "$2"
+    sleep 0.5
 }
 inode() { stat -c %i "$rcv" 2>/dev/null || echo none; }
 wait_for_write() { # until the recovery file is replaced (a new inode) after the given one
@@ -54,9 +58,14 @@ kill_program() {
     wait "$pid" 2>/dev/null || true
     pid=
 }
-quit_program() { # a normal close, discarding unsaved changes
-    keys alt+F4
+quit_program() { # a normal close through the file menu, discarding unsaved changes
+    keys alt+f x
     answer 'Zarvello Quorvex 98' n
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && { fail "the program did not close"; kill_program; }
     wait "$pid" 2>/dev/null || true
     pid=
 }
@@ -77,7 +86,7 @@ kill_and_restore() {
     answer '復元' y
     wait_for_write "$written"
     [ "$(cat "$rcv")" = "$kept" ] || fail "restored state differs: $(diff <(echo "$kept") "$rcv" | head -n 6)"
-    echo "restored ($scenario): $(grep -c . "$rcv") lines, $(grep -m1 -i '^calls' "$rcv" || echo 'no run')"
+    echo "restored ($scenario): $(grep -m1 '^run' "$rcv"); $(grep -m1 '^calls' "$rcv")"
 }
 
 scenario="unsaved edits"

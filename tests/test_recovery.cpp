@@ -72,6 +72,10 @@ private slots:
             QTest::newRow(row) << QByteArray(good).replace(from, to);
         };
         edit("another version", "numbalo-recovery 1", "numbalo-recovery 2");
+        edit("a draw count that is not the number of calls", "run 0 10 60 3 0", "run 0 10 60 4 0");
+        const QByteArray drawn = QByteArray::fromStdString(EncodeRecovery(Playing(1, 2, false)));
+        QTest::newRow("the roulette drawing a number twice") << QByteArray(drawn).replace("calls 10 17", "calls 17 17");
+        QTest::newRow("the roulette drawing outside its range") << QByteArray(drawn).replace("calls 10 17", "calls 10 9");
         QTest::newRow("a sheet document") << QByteArray("S1\r\nS2\r\nS3\r\nS4\r\nS5\r\nS6\r\nS7\r\nS8\r\n") +
                                                  QByteArray(199, ',') + "\r\n";
         QTest::newRow("the end line missing") << good.chopped(4);
