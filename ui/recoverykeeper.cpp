@@ -129,7 +129,7 @@ void RecoveryKeeper::ModelChanged() {
         return;
     // A run's steps are written at once; edits wait for the end of a burst of typing. The
     // roulette's ticks change nothing the file holds, so they never write.
-    if (!written_ || written_->run != state.run)
+    if ((written_ ? written_->run : std::nullopt) != state.run)
         WriteNow();
     else if (!editTimer_.isActive())
         editTimer_.start();
