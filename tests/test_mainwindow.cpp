@@ -3,6 +3,8 @@
 #include "fonts.h"
 #include "frmmain.h"
 
+#include <sys/stat.h>
+
 struct Window : Game {
     std::unique_ptr<frmMain> w;
     Window() : w(new frmMain(m, platform)) {
@@ -379,6 +381,11 @@ private slots:
     void helpViewer() {
         Window win;
         win.w->mnCont_Click(); // no help file in the program's folder: a message, no crash
+        QVERIFY(!win.w->helpViewer()->hasDocument());
+        // A FIFO at the help file's name is no help file, and opening it must not block the window.
+        QVERIFY(::mkfifo(win.dir.filePath("numbalo.hlp").toLocal8Bit().constData(), 0600) == 0);
+        win.w->mnCont_Click();
+        QVERIFY(QFile::remove(win.dir.filePath("numbalo.hlp")));
         QVERIFY(!win.w->helpViewer()->hasDocument() &&
                 win.w->helpViewer()->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("numbalo.hlp"));
         win.Write("numbalo.hlp", "<h1 id=\"contents\">目次</h1><h2 id=\"run\">ゲームの実行</h2><div id=\"keywords\">"

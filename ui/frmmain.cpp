@@ -508,7 +508,8 @@ HelpViewer& frmMain::LoadHelp() {
         help_ = new HelpViewer(nullptr);
         help_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    help_->load(QString::fromStdString(m_.AppFolder) + "numbalo.hlp");
+    // A program folder that cannot be named has no help beside it: never look elsewhere.
+    help_->load(m_.AppFolder.empty() ? QString() : QString::fromStdString(m_.AppFolder) + "numbalo.hlp");
     return *help_;
 }
 

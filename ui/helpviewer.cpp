@@ -1,6 +1,7 @@
 #include "helpviewer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,7 +58,8 @@ HelpViewer::HelpViewer(QWidget* parent)
 void HelpViewer::load(const QString& path) {
     keywords_->clear();
     QFile file(path);
-    loaded_ = file.open(QIODevice::ReadOnly);
+    // Only a regular file: opening a FIFO at that name would block the window.
+    loaded_ = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
     if (!loaded_) {
         browser_->setHtml(QString("<h2>ヘルプを表示できません</h2><p>ヘルプ ファイル <b>%1</b> が見つからないか、"
                                   "読み込めません。</p><p>プログラムと同じフォルダーに numbalo.hlp "
