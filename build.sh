@@ -4,6 +4,7 @@
 #   ./build.sh test      install what is missing, build with warnings as errors, run every test headless
 #   ./build.sh sanitize  the test suite again, built with AddressSanitizer and UBSan
 #   ./build.sh fuzz [s]  the file-reader fuzzers, s seconds each (default 60)
+#   ./build.sh fuzz-long [n]  each fuzzer to n inputs (default 10 M), its corpus kept in build-fuzz/
 #   ./build.sh bench     build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -60,15 +61,26 @@ case "${1:-}" in
     headless_env
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" ;;
-  fuzz)
+  fuzz|fuzz-long)
     install_missing
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     cmake --build build-fuzz -j "$JOBS" --target fuzz_document fuzz_settings
-    seconds=${2:-60}
     for target in fuzz_document fuzz_settings; do
-      corpus=$(mktemp -d); cp fuzz/corpus/"${target#fuzz_}"/* "$corpus"/
-      ./build-fuzz/fuzz/$target -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
+      seeds=fuzz/corpus/${target#fuzz_}
+      if [ "$1" = fuzz-long ]; then # a fixed number of inputs; what was found is kept for the next run
+        corpus=build-fuzz/corpus-${target#fuzz_}; mkdir -p "$corpus"
+        limit=(-runs="${2:-10000000}")
+      else
+        corpus=$(mktemp -d)
+        limit=(-max_total_time="${2:-60}")
+      fi
+      cp -n "$seeds"/* "$corpus"/
+      echo "== $target"
+      log=build-fuzz/$target.log
+      ./build-fuzz/fuzz/$target "${limit[@]}" -print_final_stats=1 "$corpus" >"$log" 2>&1 \
+        || { tail -n 40 "$log"; echo "$target failed (crash input saved in the current folder)"; exit 1; }
+      grep -E "DONE|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
     done ;;
   bench)
     install_missing
@@ -76,5 +88,5 @@ case "${1:-}" in
     headless_env
     ./build-release/bench/numbalo_bench ;;
   *)
-    sed -n '2,8p' "$0"; exit 2 ;;
+    sed -n '2,9p' "$0"; exit 2 ;;
 esac
