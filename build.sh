@@ -4,6 +4,8 @@
 #   ./build.sh test      install what is missing, build with warnings as errors, run every test headless
 #   ./build.sh sanitize  the test suite again, built with AddressSanitizer, LeakSanitizer and UBSan
 #   ./build.sh fuzz [s]  the file-reader fuzzers, s seconds each (default 60)
+#   ./build.sh fuzz-long [n]  each fuzzer to n inputs (default 10 M), its corpus kept in build-fuzz/
+#   ./build.sh coverage  the test suite built with gcc --coverage; line and branch coverage per folder
 #   ./build.sh bench     build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -15,7 +17,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
   xvfb xauth x11-utils xdotool imagemagick
   dbus dbus-x11 at-spi2-core python3 python3-pyatspi
   desktop-file-utils shared-mime-info
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev gcovr)
 
 install_missing() {
   local missing=()
@@ -62,21 +64,50 @@ case "${1:-}" in
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" ;;
-  fuzz)
+  fuzz|fuzz-long)
     install_missing
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     cmake --build build-fuzz -j "$JOBS" --target fuzz_document fuzz_settings
-    seconds=${2:-60}
     for target in fuzz_document fuzz_settings; do
-      corpus=$(mktemp -d); cp fuzz/corpus/"${target#fuzz_}"/* "$corpus"/
-      ./build-fuzz/fuzz/$target -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
+      seeds=fuzz/corpus/${target#fuzz_}
+      if [ "$1" = fuzz-long ]; then # a fixed number of inputs; what was found is kept for the next run
+        corpus=build-fuzz/corpus-${target#fuzz_}; mkdir -p "$corpus"
+        limit=(-runs="${2:-10000000}")
+      else
+        corpus=$(mktemp -d)
+        limit=(-max_total_time="${2:-60}")
+      fi
+      cp -n "$seeds"/* "$corpus"/
+      echo "== $target"
+      log=build-fuzz/$target.log
+      ./build-fuzz/fuzz/$target "${limit[@]}" -print_final_stats=1 "$corpus" >"$log" 2>&1 \
+        || { tail -n 40 "$log"; echo "$target failed (crash input saved in the current folder)"; exit 1; }
+      grep -E "DONE|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
     done ;;
+  coverage)
+    install_missing
+    configure_build build-coverage -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
+      -DCMAKE_EXE_LINKER_FLAGS=--coverage
+    find build-coverage -name '*.gcda' -delete
+    headless_env
+    status=0
+    ctest --test-dir build-coverage --output-on-failure -j "$JOBS" || status=$?
+    # Branches that only exceptions or the compiler's own code take would drown the rest.
+    gcovr -r . --object-directory build-coverage --exclude-directories build-coverage/CMakeFiles --exclude-throw-branches --exclude-unreachable-branches \
+      --filter core/ --filter storage/ --filter ui/ --json build-coverage/coverage.json
+    gcovr -r . -a build-coverage/coverage.json --txt build-coverage/coverage.txt
+    for folder in core storage ui; do
+      gcovr -r . -a build-coverage/coverage.json --filter "$folder/" -s --txt /dev/null |
+        grep -E '^(lines|branches):' | paste -sd ' ' | sed "s|^|$folder/  |"
+    done
+    echo "Lines not run, file by file: build-coverage/coverage.txt"
+    exit "$status" ;;
   bench)
     install_missing
     configure_build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
     headless_env
     ./build-release/bench/numbalo_bench ;;
   *)
-    sed -n '2,8p' "$0"; exit 2 ;;
+    sed -n '2,10p' "$0"; exit 2 ;;
 esac

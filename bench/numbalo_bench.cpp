@@ -195,6 +195,17 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w) {
         table.Timed("Enter key to call handled (its own repaints)", Summarise(handled), "ms", 5);
         table.Timed("Enter key to call + whole window repaint()", s, "ms", 5);
     }
+    { // The whole window painted again, nothing changed: edit mode, then a run with hits, reaches and bingos.
+        if (!m.IsEditMode())
+            m.End();
+        QCoreApplication::processEvents();
+        table.Timed("Whole window repaint(), edit mode", Measure(500, [&](int) { w.repaint(); }), "ms", 2);
+        w.mn_Start_Click();
+        for (int i = 0; i < 40; ++i)
+            Call(m, kOrder[i]);
+        QCoreApplication::processEvents();
+        table.Timed("Whole window repaint(), run after 40 calls", Measure(500, [&](int) { w.repaint(); }), "ms", 2);
+    }
     { // Memory after 10,000 calls with the window mirroring every one.
         m.End();
         w.mn_Start_Click();

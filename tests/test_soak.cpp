@@ -69,7 +69,9 @@ private slots:
         QVERIFY(g.m.IsEditMode());
     }
 
+    // NUMBALO_LONG=1: 100,000 steps instead of 4,000.
     void monkeyOnTheWindow() {
+        const int steps = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 100000 : 4000;
         Game g;
         frmMain w(g.m, g.platform, std::make_unique<FakeDialogs>()); // every file dialog cancelled
         w.show();
@@ -78,26 +80,55 @@ private slots:
                                 Qt::Key_At, Qt::Key_0, Qt::Key_3, Qt::Key_7, Qt::Key_9};
         const QStringList commands{"mn_New", "mnDelete", "mn_SheetDel", "mn_Clear", "mn_Start", "mn_End", "mnSheetRand",
                                    "mnRand", "mnFreehole", "mn_Save", "mn_Open", "mnPopHole", "RealRun", "RandRun",
-                                   "Start", "Stop", "Random", "FreeHole", "Del"};
+                                   "Start", "Stop", "Random", "FreeHole", "Del", "mnSheetAbout", "mnOption",
+                                   "mnSheetName", "mn_Ver"};
         const auto control = [&](const QString& n) { return w.action(n) ? w.action(n) : w.toolButton(n); };
-        for (int step = 0; step < 4000; ++step) {
+        const auto openDialogs = [&] {
+            QList<QWidget*> open;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top != &w && top->isVisible())
+                    open << top;
+            return open;
+        };
+        // A button of an open dialog: OK, Cancel, Default or Close.
+        const auto dialogButton = [&]() -> QPushButton* {
+            QList<QPushButton*> buttons;
+            for (QWidget* dialog : openDialogs())
+                buttons << dialog->findChildren<QPushButton*>();
+            return buttons.isEmpty() ? nullptr : buttons[rng.bounded(int(buttons.size()))];
+        };
+        QElapsedTimer clock;
+        clock.start();
+        int opened = 0, closed = 0, runs[2] = {0, 0};
+        for (int step = 0; step < steps; ++step) {
             g.platform.answers = {rng.bounded(3) == 0 ? vbNo : vbYes};
             const QString broken = Broken(g.m, [&] {
-                const int what = int(rng.bounded(6)); // keys twice as often as the rest
+                const int what = int(rng.bounded(7)); // keys twice as often as the rest
+                const bool wasEditing = g.m.IsEditMode();
+                const auto dialogs = openDialogs().size();
                 if (what < 2)
                     QTest::keyClick(&w, keys[rng.bounded(int(std::size(keys)))],
                                     rng.bounded(8) == 0 ? Qt::ShiftModifier : Qt::NoModifier);
                 else if (what < 4) // a cell or LBInput
                     QTest::mouseClick(what == 2 ? w.cell(int(rng.bounded(kBoxes))) : w.findChild<QLabel*>("LBInput"),
                                       Qt::LeftButton);
-                else if (QAction* a = control(commands[rng.bounded(int(commands.size()))]); a->isEnabled())
-                    a->trigger();
+                else if (what < 6) {
+                    if (QAction* a = control(commands[rng.bounded(int(commands.size()))]); a->isEnabled())
+                        a->trigger();
+                } else if (QPushButton* button = dialogButton())
+                    QTest::mouseClick(button, Qt::LeftButton);
                 if (rng.bounded(4) == 0 && w.timer1().isActive()) g.m.Timer1_Timer();
+                runs[g.m.SysSetting.RunMode] += wasEditing && !g.m.IsEditMode();
+                opened += openDialogs().size() > dialogs;
+                closed += openDialogs().size() < dialogs;
             });
             QVERIFY2(broken.isEmpty(), qPrintable(QString("step %1: %2").arg(step).arg(broken)));
             const int b = int(rng.bounded(kBoxes)); // the window shows what the model holds
             QCOMPARE(w.cell(b)->text(), Q(g.m.BBox[b].Caption));
         }
+        qInfo("%d steps in %.1f s: %d RealRun and %d RandRun runs started, dialogs %d times opened, %d closed",
+              steps, double(clock.elapsed()) / 1000, runs[0], runs[1], opened, closed);
+        QVERIFY(runs[0] > 0 && runs[1] > 0 && opened > 0 && closed > 0);
     }
 };
 

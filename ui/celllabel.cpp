@@ -15,6 +15,7 @@ bool CellLabel::setColours(const QColor& fore, const QColor& back) {
         return false;
     fore_ = fore;
     back_ = back;
+    painted_ = {};
     update();
     return true;
 }
@@ -26,8 +27,12 @@ bool CellLabel::setTextIfChanged(const QString& text) {
     return true;
 }
 
-void CellLabel::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void CellLabel::setTransparent(bool transparent) {
+    transparent_ = transparent;
+    painted_ = {};
+}
+
+void CellLabel::draw(QPainter& p) const {
     if (!transparent_)
         p.fillRect(rect(), back_);
     if (border_) {
@@ -37,6 +42,28 @@ void CellLabel::paintEvent(QPaintEvent*) {
     p.setPen(fore_);
     p.setFont(font());
     p.drawText(rect(), static_cast<int>(alignment()), text());
+}
+
+void CellLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (transparent_) // what lies behind shows through, so nothing is kept
+        return draw(p);
+    const qreal ratio = devicePixelRatioF();
+    if (painted_.isNull() || paintedText_ != text() || painted_.size() != size() * ratio ||
+        painted_.devicePixelRatio() != ratio) {
+        painted_ = QPixmap(size() * ratio);
+        painted_.setDevicePixelRatio(ratio);
+        QPainter cache(&painted_);
+        draw(cache);
+        paintedText_ = text();
+    }
+    p.drawPixmap(0, 0, painted_);
+}
+
+void CellLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        painted_ = {};
+    QLabel::changeEvent(event);
 }
 
 void CellLabel::mousePressEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QLabel>
+#include <QPixmap>
 
 // A label painted in exactly the colours the game module gives it, with an optional
 // one-pixel border. It stays a QLabel so screen readers read its text.
@@ -11,7 +12,12 @@ public:
     // Both return whether anything changed, so callers redo dependent work only then.
     bool setColours(const QColor& fore, const QColor& back);
     bool setTextIfChanged(const QString& text);
-    void setTransparent(bool transparent) { transparent_ = transparent; }
+    void setTransparent(bool transparent);
+
+    const QColor& foreColour() const { return fore_; }
+    const QColor& backColour() const { return back_; }
+    bool hasBorder() const { return border_; }
+    bool isTransparent() const { return transparent_; }
 
 signals:
     void pressed(Qt::MouseButton button);
@@ -19,14 +25,21 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void draw(QPainter& p) const;
+
     QColor fore_{Qt::black};
     QColor back_{Qt::white};
     bool border_;
     bool transparent_ = false;
     bool releaseEndsDoubleClick_ = false;
+    // An opaque label's last painting: most paints of the window change no cell, and laying
+    // out the text costs far more than copying the pixels.
+    QPixmap painted_;
+    QString paintedText_;
 };

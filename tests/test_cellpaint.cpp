@@ -1,0 +1,121 @@
+// The cells keep their last painting to repaint fast; the window must look exactly as if every
+// cell drew itself afresh. Each row brings the window into a state, after its cells have been
+// painted once before, and compares a grab of it with a grab where every cell paints the plain
+// way: fill, border and text, straight onto the window.
+#include "celllabel.h"
+#include "fakeplatform.h"
+#include "frmmain.h"
+
+#include <functional>
+
+namespace {
+
+// Paints a cell label directly, without anything kept between paints.
+class PlainPaint : public QObject {
+public:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* label = qobject_cast<CellLabel*>(object);
+        if (!label || event->type() != QEvent::Paint)
+            return false;
+        QPainter p(label);
+        if (!label->isTransparent())
+            p.fillRect(label->rect(), label->backColour());
+        if (label->hasBorder()) {
+            p.setPen(QColor(0, 0, 0));
+            p.drawRect(label->rect().adjusted(0, 0, -1, -1));
+        }
+        p.setPen(label->foreColour());
+        p.setFont(label->font());
+        p.drawText(label->rect(), static_cast<int>(label->alignment()), label->text());
+        return true;
+    }
+};
+
+struct Window {
+    Game g;
+    frmMain w{g.m, g.platform, std::make_unique<FakeDialogs>()};
+    // Calls the numbers of the given cells of sheet 0.
+    void CallCells(std::initializer_list<int> cells) {
+        for (int c : cells)
+            g.Call(std::stoi(g.m.BBox[c].Caption));
+    }
+};
+using Steps = std::function<void(Window&)>;
+
+} // namespace
+Q_DECLARE_METATYPE(Steps)
+
+class TestCellPaint : public QObject {
+    Q_OBJECT
+private slots:
+    void windowLooksAsIfPaintedAfresh_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::newRow("new document, edit mode") << Steps([](Window&) {});
+        QTest::newRow("random sheets, free holes, selection moved, number typed") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.mnFreehole_Click();
+            for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_4, Qt::Key_2, Qt::Key_Tab})
+                QTest::keyClick(&x.w, key);
+        });
+        QTest::newRow("RealRun with hits, a reach and a bingo") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.mnFreehole_Click();
+            x.w.mn_Start_Click();
+            x.CallCells({0, 1, 2, 3, 4, 5, 6, 7, 8});
+            QTest::keyClick(&x.w, Qt::Key_5); // a candidate number in LBInput
+        });
+        QTest::newRow("RandRun roulette showing a number") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.Toolbar1_ButtonClick("RandRun");
+            x.w.mn_Start_Click();
+            x.CallCells({10, 11, 12});
+            x.g.m.Timer1_Timer();
+        });
+        QTest::newRow("run ended, sheets cleared") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.mn_Start_Click();
+            x.CallCells({0, 6, 18, 24});
+            x.w.mn_End_Click();
+            x.w.mn_Clear_Click();
+        });
+        QTest::newRow("cell font and size changed") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.cell(0)->setFont(QFont("DejaVu Sans", 7));
+            x.w.cell(1)->resize(x.w.cell(1)->size() - QSize(4, 4));
+        });
+    }
+    void windowLooksAsIfPaintedAfresh() {
+        QFETCH(Steps, steps);
+        Window x;
+        x.w.show();
+        QCoreApplication::processEvents();
+        x.w.grab(); // every cell painted once in the state before
+        steps(x);
+        QCoreApplication::processEvents();
+        const QImage kept = x.w.grab().toImage();
+
+        PlainPaint plain;
+        const auto cells = x.w.findChildren<CellLabel*>();
+        for (CellLabel* cell : cells)
+            cell->installEventFilter(&plain);
+        const QImage afresh = x.w.grab().toImage();
+        for (CellLabel* cell : cells)
+            cell->removeEventFilter(&plain);
+
+        QCOMPARE(kept.size(), afresh.size());
+        int differing = 0;
+        QPoint first;
+        for (int y = 0; y < kept.height(); ++y)
+            for (int x0 = 0; x0 < kept.width(); ++x0)
+                if (kept.pixel(x0, y) != afresh.pixel(x0, y) && !differing++)
+                    first = {x0, y};
+        QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ, the first at (%2, %3) in %4")
+                                                .arg(differing)
+                                                .arg(first.x())
+                                                .arg(first.y())
+                                                .arg(x.w.childAt(first) ? x.w.childAt(first)->objectName() : "")));
+    }
+};
+
+QTEST_MAIN(TestCellPaint)
+#include "test_cellpaint.moc"
