@@ -1,8 +1,8 @@
 #include "atomicfile.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -39,39 +39,34 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Short whatever the target's name, so it always fits the file system's limit; unique only in the folder.
-std::string TemporaryName() {
-    std::string name = ".numbalo-";
-    for (int i = 0; i < 8; ++i)
-        name += "0123456789abcdefghijklmnopqrstuvwxyz"[QRandomGenerator::global()->bounded(36)];
+// Short whatever the target's name, so it always fits the file system's limit, and the same for the same
+// target every time: a name left behind by a program killed between link and rename is taken over by the
+// next write of that file instead of piling up.
+std::string TemporaryName(const std::string& target) {
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (const char c : target)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char name[32];
+    std::snprintf(name, sizeof name, ".numbalo-%016llx", static_cast<unsigned long long>(hash));
     return name;
 }
 
 // An unnamed file where the file system has them (nothing is left behind if the program dies while
-// writing), else one with a short name, which `name` then holds.
-int CreateTemporary(int dir, std::string& name) {
+// writing), else the target's temporary name.
+int CreateTemporary(int dir, const std::string& target, std::string& name) {
     const int fd = ::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
         return fd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = TemporaryName();
-        const int named = ::openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (named >= 0 || errno != EEXIST)
-            return named;
-    }
-    return -1;
+    name = TemporaryName(target);
+    ::unlinkat(dir, name.c_str(), 0);
+    return ::openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
 }
 
-bool LinkTemporary(int fd, int dir, std::string& name) {
+bool LinkTemporary(int fd, int dir, const std::string& target, std::string& name) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = TemporaryName();
-        if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
+    name = TemporaryName(target);
+    ::unlinkat(dir, name.c_str(), 0);
+    return ::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 void KeepOwnerAndMode(int fd, const struct stat& old) {
@@ -129,13 +124,13 @@ std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
         return WriteInPlace(dir.fd, name, bytes);
 
     std::string temporary;
-    const Fd fd(CreateTemporary(dir.fd, temporary));
+    const Fd fd(CreateTemporary(dir.fd, target, temporary));
     if (fd.fd < 0)
         return document ? WriteInPlace(dir.fd, name, bytes) : SystemError();
     if (exists)
         KeepOwnerAndMode(fd.fd, old);
     bool ok = WriteAll(fd.fd, bytes) && ::fsync(fd.fd) == 0 &&
-              (!temporary.empty() || LinkTemporary(fd.fd, dir.fd, temporary));
+              (!temporary.empty() || LinkTemporary(fd.fd, dir.fd, target, temporary));
     ok = ok && ::renameat(dir.fd, temporary.c_str(), dir.fd, name.c_str()) == 0;
     if (!ok) {
         const std::string error = SystemError();
