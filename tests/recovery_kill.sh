@@ -40,8 +40,8 @@ answer() { # the question box with this title, answered with a key ("y" はい, 
     xdotool key "$2"
     sleep 0.5
 }
-inode() { stat -c %i "$rcv" 2>/dev/null || echo none; }
-wait_for_write() { # until the recovery file is replaced (a new inode) after the given one
+inode() { stat -c '%i %y' "$rcv" 2>/dev/null || echo none; } # a new file: new inode or time
+wait_for_write() { # until the recovery file is replaced after the given one
     local before=$1
     for _ in $(seq 100); do
         [ "$(inode)" != "$before" ] && [ -f "$rcv" ] && return 0
