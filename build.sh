@@ -68,8 +68,9 @@ case "${1:-}" in
     install_missing
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-    cmake --build build-fuzz -j "$JOBS" --target fuzz_document fuzz_settings
-    for target in fuzz_document fuzz_settings; do
+    targets=(fuzz_document fuzz_settings fuzz_recovery)
+    cmake --build build-fuzz -j "$JOBS" --target "${targets[@]}"
+    for target in "${targets[@]}"; do
       seeds=fuzz/corpus/${target#fuzz_}
       if [ "$1" = fuzz-long ]; then # a fixed number of inputs; what was found is kept for the next run
         corpus=build-fuzz/corpus-${target#fuzz_}; mkdir -p "$corpus"
