@@ -84,7 +84,7 @@ case "${1:-}" in
       log=build-fuzz/$target.log
       ./build-fuzz/fuzz/$target "${limit[@]}" -print_final_stats=1 "$corpus" >"$log" 2>&1 \
         || { tail -n 40 "$log"; echo "$target failed (crash input saved in the current folder)"; exit 1; }
-      grep -E "DONE|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
+      grep -E "DONE|^Done|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
     done ;;
   coverage)
     install_missing
