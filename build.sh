@@ -68,8 +68,9 @@ case "${1:-}" in
     install_missing
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMBALO_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-    cmake --build build-fuzz -j "$JOBS" --target fuzz_document fuzz_settings
-    for target in fuzz_document fuzz_settings; do
+    targets=(fuzz_document fuzz_settings fuzz_recovery)
+    cmake --build build-fuzz -j "$JOBS" --target "${targets[@]}"
+    for target in "${targets[@]}"; do
       seeds=fuzz/corpus/${target#fuzz_}
       if [ "$1" = fuzz-long ]; then # a fixed number of inputs; what was found is kept for the next run
         corpus=build-fuzz/corpus-${target#fuzz_}; mkdir -p "$corpus"
@@ -83,7 +84,7 @@ case "${1:-}" in
       log=build-fuzz/$target.log
       ./build-fuzz/fuzz/$target "${limit[@]}" -print_final_stats=1 "$corpus" >"$log" 2>&1 \
         || { tail -n 40 "$log"; echo "$target failed (crash input saved in the current folder)"; exit 1; }
-      grep -E "DONE|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
+      grep -E "DONE|^Done|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
     done ;;
   coverage)
     install_missing
