@@ -55,9 +55,11 @@ void CheckState(const RecoveryState& state) {
     for (const std::string& cell : state.cells)
         Check(IsUsableCell(cell), "accepted cell is not empty, \"@\" or 0..99");
     const std::string& dir = state.docDir;
-    Check(!dir.empty() && dir.front() == '/' && dir.back() == '/',
-          "accepted folder is not absolute with a final /");
-    Check(!state.docName.empty() && state.docName.find('/') == std::string::npos,
+    Check(!dir.empty() && dir.front() == '/' && dir.back() == '/' && dir.find('\0') == std::string::npos,
+          "accepted folder is not absolute with a final / and no NUL");
+    const std::string& name = state.docName;
+    Check(!name.empty() && name != "." && name != ".." &&
+              name.find_first_of(std::string_view("/\0", 2)) == std::string::npos,
           "accepted document name is not a file name");
     if (state.run)
         CheckRun(*state.run);

@@ -170,8 +170,11 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
     const auto folder = Text(lines[1], "folder");
     const auto name = Text(lines[2], "name");
     const auto changed = Value(lines[3], "changed");
-    const bool goodFolder = folder && folder->size() <= 4096 && folder->starts_with('/') && folder->ends_with('/');
-    const bool goodName = name && !name->empty() && name->size() <= 255 && name->find('/') == std::string::npos;
+    // A NUL would cut the path short at the next save: the document would go to another file.
+    const bool goodFolder = folder && folder->size() <= 4096 && folder->starts_with('/') && folder->ends_with('/') &&
+                            folder->find('\0') == std::string::npos;
+    const bool goodName = name && !name->empty() && name->size() <= 255 && *name != "." && *name != ".." &&
+                          name->find_first_of(std::string_view("/\0", 2)) == std::string::npos;
     if (!goodFolder || !goodName || !changed || (*changed != "0" && *changed != "1"))
         return std::nullopt;
     state.docDir = *folder;

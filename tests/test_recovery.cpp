@@ -72,6 +72,9 @@ private slots:
             QTest::newRow(row) << QByteArray(good).replace(from, to);
         };
         edit("another version", "numbalo-recovery 1", "numbalo-recovery 2");
+        edit("a NUL in the document's name", "name 夏祭り.bng", "name 夏祭り%00.bng");
+        edit("a NUL in the document's folder", "folder /home/op/bingo/", "folder /home/op%00/bingo/");
+        edit("a name that is the folder itself", "name 夏祭り.bng", "name ..");
         edit("a draw count that is not the number of calls", "run 0 10 60 3 0", "run 0 10 60 4 0");
         const QByteArray drawn = QByteArray::fromStdString(EncodeRecovery(Playing(1, 2, false)));
         QTest::newRow("the roulette drawing a number twice") << QByteArray(drawn).replace("calls 10 17", "calls 17 17");
