@@ -12,7 +12,6 @@
 
 #include "cp932.h"
 #include "modmain.h"
-#include "numbers.h"
 #include "sheetdocument.h"
 
 #include <cstdint>
@@ -22,13 +21,6 @@
 #include "fuzzsupport.h"
 
 namespace {
-
-bool IsUsableCell(const std::string& cell) {
-    if (cell.empty() || cell == "@")
-        return true;
-    const auto value = ParseNumber(cell);
-    return value && *value >= 0.0 && *value <= 99.0;
-}
 
 bool HasLineEnd(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 

@@ -11,7 +11,6 @@
 //     gives back exactly the input bytes (and so parses back to the same state).
 // Any violation calls abort() so that libFuzzer keeps the input.
 
-#include "numbers.h"
 #include "recoveryjournal.h"
 
 #include <array>
@@ -22,13 +21,6 @@
 #include "fuzzsupport.h"
 
 namespace {
-
-bool IsUsableCell(const std::string& cell) {
-    if (cell.empty() || cell == "@")
-        return true;
-    const auto value = ParseNumber(cell);
-    return value && *value >= 0.0 && *value <= 99.0;
-}
 
 bool InRange(const RecoveryRun& r) {
     return (r.RunMode == 0 || r.RunMode == 1) && r.MinNumber >= 0 && r.MinNumber <= 75 && r.MaxNumber >= 24 &&

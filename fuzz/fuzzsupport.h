@@ -1,6 +1,7 @@
 #pragma once
 // What both fuzz targets share: a failed property aborts, so libFuzzer reports the input,
 // and a platform that answers every message with OK. Include it in one file per target.
+#include "numbers.h"
 #include "platform.h"
 
 #include <cstdio>
@@ -22,6 +23,14 @@ extern "C" const char* __asan_default_options() { return "malloc_context_size=0:
 inline void Check(bool ok, const char* what) {
     if (!ok)
         Fail(what);
+}
+
+// A cell a file may hold, checked here independently of the readers under test.
+inline bool IsUsableCell(const std::string& cell) {
+    if (cell.empty() || cell == "@")
+        return true;
+    const auto value = ParseNumber(cell);
+    return value && *value >= 0.0 && *value <= 99.0;
 }
 
 class QuietPlatform : public Platform {
