@@ -118,6 +118,7 @@ void modMain::ClearCurrentSheet() {
     ClearSheet(CurBox / kCellsPerSheet);
     Yield();
     DocChanged = -1;
+    Refresh(); // the mark is part of what the window and the recovery file follow
 }
 
 void modMain::ClearAllSheets() {
@@ -127,6 +128,7 @@ void modMain::ClearAllSheets() {
         ClearSheet(s);
     Yield();
     DocChanged = -1;
+    Refresh(); // the mark is part of what the window and the recovery file follow
 }
 
 void modMain::SetFreeHoles() {

@@ -33,6 +33,7 @@ void modMain::FillAllSheetsRandom() {
         FillSheetRandom(s);
     Yield();
     DocChanged = -1;
+    Refresh(); // the mark is part of what the window and the recovery file follow
 }
 
 void modMain::FillCurrentSheetRandom() {
@@ -40,4 +41,5 @@ void modMain::FillCurrentSheetRandom() {
     FillSheetRandom(CurBox / kCellsPerSheet);
     Yield();
     DocChanged = -1;
+    Refresh(); // the mark is part of what the window and the recovery file follow
 }

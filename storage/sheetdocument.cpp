@@ -101,6 +101,7 @@ bool SaveDocument(modMain& m) {
         return false;
     }
     m.DocChanged = 0;
+    m.Refresh();
     return true;
 }
 

@@ -26,9 +26,13 @@ private slots:
     void lifetime_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("exists"); // after each step: 1 the file is there, 0 it is not
-        // t type a digit, w wait for the edit write, s save, S start, C call 7, E end the run, n New, f close.
+        // t type a digit, x clear the sheet, r fill it at random, w wait for the edit write, s save, S start,
+        // C call 7, E end the run, n New, f close.
         QTest::newRow("an edit waits for the end of the burst") << "ttw" << "001";
         QTest::newRow("a save leaves nothing to lose") << "tws" << "010";
+        // Found as a fault: these marked the document changed after their last change notice.
+        QTest::newRow("a cleared sheet is written") << "xw" << "01";
+        QTest::newRow("a sheet filled at random is written") << "rw" << "01";
         QTest::newRow("a run is written at once, its end on an unchanged document removes it") << "SCE" << "110";
         QTest::newRow("a run that ends on a changed document keeps it") << "twSCE" << "01111";
         QTest::newRow("New after an unsaved edit, answered No") << "twn" << "010";
@@ -52,8 +56,13 @@ private slots:
                 break;
             case 's':
                 k.m.DocName = "saved.bng";
-                QVERIFY(SaveDocument(k.m));
-                k.m.Refresh();
+                QVERIFY(DocumentCommands(k.m, k.dialogs).mn_Save_Click() == SaveResult::Saved);
+                break;
+            case 'x':
+                k.m.ClearCurrentSheet();
+                break;
+            case 'r':
+                k.m.FillCurrentSheetRandom();
                 break;
             case 'S':
                 k.m.Start();
