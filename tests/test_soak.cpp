@@ -76,9 +76,28 @@ RecoveryState Expected(const modMain& m) {
     return s;
 }
 
-// Right after any step: a run is in the file at once, an unchanged document leaves none (unless the
-// keeper was not told it became unchanged), and an edit-mode file (its write may wait for the end of
-// a burst of typing) holds no run.
+// What of the recovery file differs from what it should hold now.
+QString Unlike(const modMain& m, const RecoveryFile& file) {
+    if (file.status != RecoveryFile::Status::Read)
+        return QString("no file (%1), %2, changed %3")
+            .arg(int(file.status))
+            .arg(Q(m.LBLineMess))
+            .arg(m.DocChanged);
+    const RecoveryState now = Expected(m), &f = file.state;
+    QStringList unlike;
+    if (f.names != now.names) unlike << "names";
+    if (f.cells != now.cells) unlike << "cells";
+    if (f.docDir != now.docDir || f.docName != now.docName)
+        unlike << "document " + Q(f.docName) + " for " + Q(now.docName);
+    if (f.docChanged != now.docChanged)
+        unlike << QString("changed %1 for %2").arg(f.docChanged).arg(now.docChanged);
+    if (f.run != now.run) unlike << QString("run %1 for %2").arg(bool(f.run)).arg(bool(now.run));
+    return unlike.join(", ");
+}
+
+// Right after any step: a run is in the file at once, an unchanged document leaves none (unless no
+// notice told the keeper of its changed mark), and an edit-mode file (its write may wait for the end
+// of a burst of typing) holds no run.
 QString RecoveryBroken(const modMain& m, const RecoveryFile& file, bool unnoticed) {
     if (file.status == RecoveryFile::Status::Bad) return "the recovery file does not read back";
     const bool exists = file.status == RecoveryFile::Status::Read;
@@ -170,11 +189,11 @@ private slots:
         QVERIFY(keeper.ownsRecovery());
         keeper.Watch();
         // The keeper learns of changes from the platform's notices alone. A save clears the changed
-        // mark without one, so a file it should have removed stays until the next notice.
+        // mark, and clearing or filling sheets sets it, after their last notice: until the next one
+        // the file is left as the keeper last saw the document (a fault left to its owners).
         bool noticedChanged = false;
-        connect(&g.platform, &QtPlatform::modelChanged, &w,
-                [&] { noticedChanged = g.m.DocChanged != 0 || !g.m.IsEditMode(); });
-        int unnoticedSaves = 0;
+        connect(&g.platform, &QtPlatform::modelChanged, &w, [&] { noticedChanged = g.m.DocChanged != 0; });
+        int unnoticedMarks = 0;
         QRandomGenerator rng(2024);
         const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
             {Qt::Key_Left, {}}, {Qt::Key_Right, {}},  {Qt::Key_Up, {}}, {Qt::Key_Down, {}},
@@ -242,10 +261,10 @@ private slots:
             g.platform.answers = {answer};
             g.platform.asked.clear();
             const auto record = g.m.CallRecord();
-            const auto unnoticedSave = [&] {
-                return noticedChanged && g.m.IsEditMode() && g.m.DocChanged == 0;
+            const auto unnoticedMark = [&] {
+                return g.m.IsEditMode() && noticedChanged != (g.m.DocChanged != 0);
             };
-            const bool unnoticedBefore = unnoticedSave();
+            const bool unnoticedBefore = unnoticedMark();
             QString dropBroken;
             const QString broken = Broken(g.m, [&] {
                 const int what = int(rng.bounded(15)); // drops and dialog buttons less often than the rest
@@ -287,8 +306,8 @@ private slots:
             }
             const QString runBroken = RunBroken(g.m);
             QVERIFY2(runBroken.isEmpty(), qPrintable(QString("step %1: %2").arg(step).arg(runBroken)));
-            const bool unnoticed = unnoticedSave();
-            unnoticedSaves += unnoticed && !unnoticedBefore;
+            const bool unnoticed = unnoticedMark();
+            unnoticedMarks += unnoticed && !unnoticedBefore;
             const QString recoveryBroken = RecoveryBroken(g.m, ReadRecovery(folder), unnoticed);
             QVERIFY2(recoveryBroken.isEmpty(),
                      qPrintable(QString("step %1: %2").arg(step).arg(recoveryBroken)));
@@ -297,13 +316,15 @@ private slots:
             if (step % 2000 == 1999) {
                 const auto settled = [&] {
                     const RecoveryFile file = ReadRecovery(folder);
-                    if (unnoticedSave()) return file.status != RecoveryFile::Status::Bad;
+                    if (unnoticedMark()) return file.status != RecoveryFile::Status::Bad;
                     return g.m.IsEditMode() && g.m.DocChanged == 0
                                ? file.status == RecoveryFile::Status::None
                                : file.status == RecoveryFile::Status::Read && file.state == Expected(g.m);
                 };
                 QVERIFY2(QTest::qWaitFor(settled, 1500),
-                         qPrintable(QString("step %1: not settled").arg(step)));
+                         qPrintable(QString("step %1: not settled: %2")
+                                        .arg(step)
+                                        .arg(Unlike(g.m, ReadRecovery(folder)))));
                 ++settles;
                 const QStringList known{kRecoveryFileName, "numbalo.rcv.lock", kSettingsFileName,
                                         "in.bng",          "bad.bng",          "in.txt"};
@@ -320,11 +341,13 @@ private slots:
         }
         keeper.Finish();
         QVERIFY(ReadRecovery(folder).status == RecoveryFile::Status::None);
-        qInfo("%d steps in %.1f s: %d RealRun and %d RandRun runs started, dialogs %d times opened, %d closed, "
-              "%d calls taken back and %d kept, %d recovery writes seen, %d settles, drops %d taken, refused %d "
-              "during a run, %d not a .bng, %d under a dialog; %d saves left a file the keeper was not told of",
-              steps, double(clock.elapsed()) / 1000, runs[0], runs[1], opened, closed, takeBacks, declined,
-              writes, settles, drops[0], drops[1], drops[2], drops[3], unnoticedSaves);
+        qInfo(
+            "%d steps in %.1f s: %d RealRun and %d RandRun runs started, dialogs %d times opened, %d closed, "
+            "%d calls taken back and %d kept, %d recovery writes seen, %d settles, drops %d taken, refused "
+            "%d "
+            "during a run, %d not a .bng, %d under a dialog; %d changed marks no notice told of",
+            steps, double(clock.elapsed()) / 1000, runs[0], runs[1], opened, closed, takeBacks, declined,
+            writes, settles, drops[0], drops[1], drops[2], drops[3], unnoticedMarks);
         QVERIFY(runs[0] > 0 && runs[1] > 0 && opened > 0 && closed > 0);
         QVERIFY(takeBacks > 0 && declined > 0 && writes > 0 && drops[0] > 0 && drops[1] > 0);
     }
