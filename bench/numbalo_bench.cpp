@@ -6,6 +6,7 @@
 #include "frmmain.h"
 #include "modmain.h"
 #include "qtplatform.h"
+#include "recoverykeeper.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
@@ -163,37 +164,57 @@ void SendKey(QWidget& w, int key, const QString& text = {}) {
     QApplication::sendEvent(&w, &release);
 }
 
-void WindowBenchmarks(Table& table, modMain& m, frmMain& w) {
+// Enter after two typed digits, to the call shown and the window repainted; `kept` names the
+// rows of a second measurement.
+void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept, double target) {
+    constexpr int kCallsPerRun = 40;
+    std::vector<double> handled;
+    QElapsedTimer clock;
+    const auto setup = [&](int i) {
+        if (i % kCallsPerRun == 0) {
+            if (!m.IsEditMode())
+                m.End();
+            w.mn_Start_Click();
+        }
+        const int n = kOrder[i % kCallsPerRun];
+        SendKey(w, Qt::Key_0 + n / 10, QString::number(n / 10));
+        SendKey(w, Qt::Key_0 + n % 10, QString::number(n % 10));
+        QCoreApplication::processEvents();
+        if (m.LBInput != std::to_string(n))
+            std::fprintf(stderr, "warning: typed %d, input shows %s\n", n, m.LBInput.c_str());
+    };
+    const Stats s = Measure(200, setup, [&](int) {
+        clock.start();
+        SendKey(w, Qt::Key_Return, "\r");
+        handled.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e3);
+        w.repaint();
+    });
+    handled.erase(handled.begin(), handled.begin() + static_cast<long>(handled.size() - 200));
+    table.Timed("Enter key to call handled" + (kept.empty() ? " (its own repaints)" : ", " + kept),
+                Summarise(handled), "ms", target);
+    table.Timed("Enter key to call + " + (kept.empty() ? "whole window repaint()" : "repaint(), " + kept), s,
+                "ms", target);
+}
+
+void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform) {
     FillSheets(m);
     m.Refresh();
     QCoreApplication::processEvents();
 
-    { // Enter after two typed digits, to the call shown and the window repainted.
-        constexpr int kCallsPerRun = 40;
-        std::vector<double> handled;
-        QElapsedTimer clock;
-        const auto setup = [&](int i) {
-            if (i % kCallsPerRun == 0) {
-                if (!m.IsEditMode())
-                    m.End();
-                w.mn_Start_Click();
-            }
-            const int n = kOrder[i % kCallsPerRun];
-            SendKey(w, Qt::Key_0 + n / 10, QString::number(n / 10));
-            SendKey(w, Qt::Key_0 + n % 10, QString::number(n % 10));
-            QCoreApplication::processEvents();
-            if (m.LBInput != std::to_string(n))
-                std::fprintf(stderr, "warning: typed %d, input shows %s\n", n, m.LBInput.c_str());
-        };
-        const Stats s = Measure(200, setup, [&](int) {
-            clock.start();
-            SendKey(w, Qt::Key_Return, "\r");
-            handled.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e3);
-            w.repaint();
-        });
-        handled.erase(handled.begin(), handled.begin() + static_cast<long>(handled.size() - 200));
-        table.Timed("Enter key to call handled (its own repaints)", Summarise(handled), "ms", 5);
-        table.Timed("Enter key to call + whole window repaint()", s, "ms", 5);
+    CallToRepaint(table, m, w, "", 5);
+    { // The same with the recovery file written at every call, synced with its folder before the call
+      // is shown: it must stay within a frame.
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/";
+        RecoveryKeeper keeper(m, platform, folder);
+        keeper.Watch();
+        CallToRepaint(table, m, w, "recovery file kept", 16);
+        if (const RecoveryFile file = ReadRecovery(folder);
+            !file.state.run || file.state.run->calls != m.CallRecord())
+            std::fprintf(stderr, "warning: the recovery file does not hold the run\n");
+        if (!m.IsEditMode())
+            m.End();
+        keeper.Finish();
     }
     { // The whole window painted again, nothing changed: edit mode, then a run with hits, reaches and bingos.
         if (!m.IsEditMode())
@@ -269,7 +290,7 @@ int main(int argc, char* argv[]) {
     FileBenchmarks(table);
     table.Figure("Start: main() to main window painted", "1", startupMs, "ms");
     table.Figure("VmRSS with the main window shown", "1", residentAtStart, "MiB");
-    WindowBenchmarks(table, m, w);
+    WindowBenchmarks(table, m, w, platform);
     table.Print();
     return 0;
 }
