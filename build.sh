@@ -85,6 +85,7 @@ case "${1:-}" in
       ./build-fuzz/fuzz/$target "${limit[@]}" -print_final_stats=1 "$corpus" >"$log" 2>&1 \
         || { tail -n 40 "$log"; echo "$target failed (crash input saved in the current folder)"; exit 1; }
       grep -E "DONE|^Done|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)" "$log"
+      [ "$1" = fuzz-long ] || rm -rf "$corpus" # a short run's findings are not kept
     done ;;
   coverage)
     install_missing
