@@ -105,12 +105,16 @@ bool SaveDocument(modMain& m) {
     return true;
 }
 
-bool LoadDocument(modMain& m) {
+std::optional<DocumentContent> ReadDocumentFile(const std::string& path) {
     // Through a link as the operator chose it; on the path's bytes, which need not be UTF-8.
-    const FileBytes file = ReadItems(m.DocDir + m.DocName, kDocumentBounds, Links::Follow);
-    std::optional<DocumentContent> doc;
-    if (file.status == FileBytes::Status::Read)
-        doc = ParseDocument(file.bytes);
+    const FileBytes file = ReadItems(path, kDocumentBounds, Links::Follow);
+    if (file.status != FileBytes::Status::Read)
+        return std::nullopt;
+    return ParseDocument(file.bytes);
+}
+
+bool LoadDocument(modMain& m) {
+    const std::optional<DocumentContent> doc = ReadDocumentFile(m.DocDir + m.DocName);
     if (!doc) {
         m.platform().MsgBox("ﾌｧｲﾙ " + m.DocName + " は使用不可能な形式または他の形式で保存されています。",
                             vbOKOnlyCritical, "ﾌｧｲﾙを開く");

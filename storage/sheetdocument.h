@@ -33,6 +33,8 @@ void SetWindowTitle(modMain& m);
 // Writes DocDir + DocName. On failure reports it, writes nothing over the old file and
 // leaves DocChanged as it was.
 bool SaveDocument(modMain& m);
+// The names and cells of the document file at path, or nullopt when it is no usable document.
+std::optional<DocumentContent> ReadDocumentFile(const std::string& path);
 // Checks, then reads DocDir + DocName. A refused file is reported and changes nothing.
 bool LoadDocument(modMain& m);
 

@@ -2,24 +2,14 @@
 
 #include "modmain.h"
 #include "qtplatform.h"
-#include "regularfile.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace {
 // Edits are written at most this long after the first of a burst.
 constexpr int kEditDelayMs = 1000;
-
-// The sheets and cells a saved document holds on disk now, if it still reads as one.
-std::optional<DocumentContent> DocumentOnDisk(const std::string& path) {
-    const FileBytes file = ReadItems(path, kDocumentBounds, Links::Follow);
-    if (file.status != FileBytes::Status::Read)
-        return std::nullopt;
-    return ParseDocument(file.bytes);
-}
 } // namespace
 
 RecoveryKeeper::RecoveryKeeper(modMain& m, QtPlatform& platform, std::string folder)
@@ -67,9 +57,8 @@ void RecoveryKeeper::Restore(const RecoveryState& state) {
     m_.DocChanged = state.docChanged ? -1 : 0;
     // A saved document that went away or changed on disk since is no longer what the sheets hold.
     if (!state.docChanged && m_.DocName != kUntitled) {
-        const auto onDisk = DocumentOnDisk(m_.DocDir + m_.DocName);
-        if (!onDisk || !std::equal(onDisk->names.begin(), onDisk->names.end(), state.names.begin()) ||
-            !std::equal(onDisk->cells.begin(), onDisk->cells.end(), state.cells.begin()))
+        const auto onDisk = ReadDocumentFile(m_.DocDir + m_.DocName);
+        if (!onDisk || onDisk->names != state.names || onDisk->cells != state.cells)
             m_.DocChanged = -1;
     }
     SetWindowTitle(m_);
@@ -119,29 +108,32 @@ RecoveryState RecoveryKeeper::Capture() const {
     return state;
 }
 
+bool RecoveryKeeper::NothingToLose() const { return m_.IsEditMode() && m_.DocChanged == 0; }
+
 void RecoveryKeeper::ModelChanged() {
-    if (m_.IsEditMode() && m_.DocChanged == 0) {
-        Remove();
-        return;
-    }
-    const RecoveryState state = Capture();
+    if (NothingToLose())
+        return Remove();
+    RecoveryState state = Capture();
     if (written_ && *written_ == state)
         return;
     // A run's steps are written at once; edits wait for the end of a burst of typing. The
     // roulette's ticks change nothing the file holds, so they never write.
     if ((written_ ? written_->run : std::nullopt) != state.run)
-        WriteNow();
+        Write(std::move(state));
     else if (!editTimer_.isActive())
         editTimer_.start();
 }
 
 void RecoveryKeeper::WriteNow() {
-    editTimer_.stop();
     if (!watching_)
         return;
-    if (m_.IsEditMode() && m_.DocChanged == 0)
+    if (NothingToLose())
         return Remove();
-    RecoveryState state = Capture();
+    Write(Capture());
+}
+
+void RecoveryKeeper::Write(RecoveryState state) {
+    editTimer_.stop();
     // A failed write keeps the last good file; the next change tries again.
     if (WriteRecovery(folder_, state)) {
         written_ = std::move(state);

@@ -32,7 +32,9 @@ public:
 
 private:
     void ModelChanged();
-    void WriteNow();
+    bool NothingToLose() const;
+    void WriteNow(); // the delayed write of edits
+    void Write(RecoveryState state);
     void Remove();
     RecoveryState Capture() const;
     void Restore(const RecoveryState& state);
