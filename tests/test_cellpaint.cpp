@@ -1,11 +1,14 @@
-// The cells keep their last painting to repaint fast; the window must look exactly as if every
-// cell drew itself afresh. Each row brings the window into a state, after its cells have been
-// painted once before, and compares a grab of it with a grab where every cell paints the plain
-// way: fill, border and text, straight onto the window.
+// The cells and the sheet frames keep their last painting to repaint fast; the window must look
+// exactly as if everything drew itself afresh. Cells: each row brings the window into a state, after
+// its cells have been painted once before, and compares a grab of it with a grab where every cell
+// paints the plain way. Frames keep the window's own pixels, so those rows compare the window's
+// pixels after repaints with those of a second window painted once, in the same state.
 #include "celllabel.h"
 #include "fakeplatform.h"
 #include "frmmain.h"
+#include "sheetframe.h"
 
+#include <QBackingStore>
 #include <functional>
 
 namespace {
@@ -41,6 +44,25 @@ struct Window {
     }
 };
 using Steps = std::function<void(Window&)>;
+
+// How many pixels differ and where the first is, or an empty text.
+QString Difference(const QImage& a, const QImage& b, const QWidget& w) {
+    if (a.size() != b.size())
+        return "sizes differ";
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && !differing++)
+                first = {x, y};
+    const QWidget* at = w.childAt(first);
+    return differing ? QString("%1 pixels differ, the first at (%2, %3) in %4")
+                           .arg(differing).arg(first.x()).arg(first.y()).arg(at ? at->objectName() : "")
+                     : QString();
+}
+
+// The window's own pixels, as the screen gets them.
+QImage Pixels(QWidget& w) { return static_cast<QImage*>(w.backingStore()->paintDevice())->copy(); }
 
 } // namespace
 Q_DECLARE_METATYPE(Steps)
@@ -102,18 +124,52 @@ private slots:
         for (CellLabel* cell : cells)
             cell->removeEventFilter(&plain);
 
-        QCOMPARE(kept.size(), afresh.size());
-        int differing = 0;
-        QPoint first;
-        for (int y = 0; y < kept.height(); ++y)
-            for (int x0 = 0; x0 < kept.width(); ++x0)
-                if (kept.pixel(x0, y) != afresh.pixel(x0, y) && !differing++)
-                    first = {x0, y};
-        QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ, the first at (%2, %3) in %4")
-                                                .arg(differing)
-                                                .arg(first.x())
-                                                .arg(first.y())
-                                                .arg(x.w.childAt(first) ? x.w.childAt(first)->objectName() : "")));
+        const QString difference = Difference(kept, afresh, x.w);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void framesLookAsIfPaintedAfresh_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::newRow("nothing changed") << Steps([](Window&) {});
+        QTest::newRow("cells called: frames partly repainted") << Steps([](Window& x) {
+            x.w.mnRand_Click();
+            x.w.mn_Start_Click();
+            x.CallCells({0, 6, 12, 18, 24});
+            QCoreApplication::processEvents();
+        });
+        QTest::newRow("sheets renamed") << Steps([](Window& x) {
+            x.g.m.BSheet[0] = "一番目のシート";
+            x.g.m.BSheet[7] = "";
+            x.g.m.Refresh();
+        });
+        QTest::newRow("palette changed") << Steps([](Window& x) {
+            QPalette dark = x.w.palette();
+            dark.setColor(QPalette::Window, QColor(40, 40, 60));
+            dark.setColor(QPalette::WindowText, Qt::yellow);
+            x.w.setPalette(dark);
+        });
+        QTest::newRow("window disabled") << Steps([](Window& x) { x.w.setEnabled(false); });
+    }
+    void framesLookAsIfPaintedAfresh() {
+        QFETCH(Steps, steps);
+        Window painted;
+        painted.w.show();
+        QCoreApplication::processEvents();
+        steps(painted);
+        QCoreApplication::processEvents();
+        painted.w.repaint();
+        for (const SheetFrame* frame : painted.w.findChildren<SheetFrame*>()) { // all but those between device pixels
+            const QRect area(frame->mapTo(&painted.w, QPoint()), frame->size());
+            QVERIFY(frame->hasKeptPainting() || !OnDevicePixels(area, frame->devicePixelRatioF()));
+        }
+        painted.w.repaint(); // the frames copy what they kept
+
+        Window fresh;
+        steps(fresh);
+        fresh.w.show();
+        QCoreApplication::processEvents();
+        const QString difference = Difference(Pixels(painted.w), Pixels(fresh.w), fresh.w);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 };
 

@@ -5,6 +5,11 @@
 
 #include <utility>
 
+bool OnDevicePixels(const QRect& area, qreal ratio) {
+    const QRectF scaled(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
+    return scaled == QRectF(scaled.toRect());
+}
+
 CellLabel::CellLabel(QWidget* parent, bool border) : QLabel(parent), border_(border) {
     setAlignment(Qt::AlignCenter);
     setFocusPolicy(Qt::NoFocus);
@@ -46,9 +51,11 @@ void CellLabel::draw(QPainter& p) const {
 
 void CellLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (transparent_) // what lies behind shows through, so nothing is kept
-        return draw(p);
     const qreal ratio = devicePixelRatioF();
+    // What lies behind a transparent label shows through; and at a fractional scale a copy would
+    // land between device pixels. Either way, nothing is kept.
+    if (transparent_ || !OnDevicePixels(QRect(mapTo(window(), QPoint(0, 0)), size()), ratio))
+        return draw(p);
     if (painted_.isNull() || paintedText_ != text() || painted_.size() != size() * ratio ||
         painted_.devicePixelRatio() != ratio) {
         painted_ = QPixmap(size() * ratio);

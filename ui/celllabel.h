@@ -3,6 +3,10 @@
 #include <QLabel>
 #include <QPixmap>
 
+// Whether an area of the window, given in its own pixels, starts and ends on whole device pixels
+// at the given scale, so that a kept copy of its painting lands exactly where the painting would.
+bool OnDevicePixels(const QRect& area, qreal ratio);
+
 // A label painted in exactly the colours the game module gives it, with an optional
 // one-pixel border. It stays a QLabel so screen readers read its text.
 class CellLabel : public QLabel {

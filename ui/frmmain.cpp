@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "celllabel.h"
+#include "sheetframe.h"
 #include "documentdrop.h"
 #include "filedialogs.h"
 #include "fonts.h"
@@ -157,7 +158,7 @@ void frmMain::BuildControls() {
     LBLineMess->setObjectName("LBLineMess");
 
     for (int s = 0; s < kSheets; ++s) {
-        auto* frame = new QGroupBox(central_);
+        auto* frame = new SheetFrame(central_);
         frame->setObjectName(QString("BSheet%1").arg(s));
         frame->setGeometry(TwipsRect(180 + 2340 * (s % 4), 1020 + 2640 * (s / 4), 2175, 2535));
         frame->setFocusPolicy(Qt::NoFocus);

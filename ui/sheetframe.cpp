@@ -1,0 +1,59 @@
+#include "sheetframe.h"
+
+#include "celllabel.h"
+
+#include <QBackingStore>
+#include <QPaintEngine>
+#include <QPaintEvent>
+#include <QPainter>
+
+QImage* SheetFrame::windowPixels(const QPainter& p, QRect* area) const {
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    // Only a paint into the window's own raster pixels; a grab or print draws afresh.
+    if (!store || !device || device != store->paintDevice() || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const qreal ratio = image->devicePixelRatio();
+    const QRect inWindow(mapTo(window(), QPoint(0, 0)), size());
+    if (!OnDevicePixels(inWindow, ratio))
+        return nullptr;
+    *area = QRect((inWindow.topLeft().toPointF() * ratio).toPoint(), (inWindow.size().toSizeF() * ratio).toSize());
+    return image->rect().contains(*area) ? image : nullptr;
+}
+
+void SheetFrame::paintEvent(QPaintEvent* event) {
+    if (!kept_.isNull() && keptTitle_ == title() && kept_.devicePixelRatio() == devicePixelRatioF()) {
+        QPainter p(this);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, kept_);
+        return;
+    }
+    kept_ = {};
+    QGroupBox::paintEvent(event);
+    // Keep only a whole painting: elsewhere the window still holds what the children drew.
+    if (!(QRegion(rect()) - event->region()).isEmpty())
+        return;
+    QPainter p(this);
+    QRect area;
+    if (QImage* pixels = windowPixels(p, &area)) {
+        kept_ = pixels->copy(area);
+        kept_.setDevicePixelRatio(pixels->devicePixelRatio());
+        keptTitle_ = title();
+    }
+}
+
+void SheetFrame::changeEvent(QEvent* event) {
+    kept_ = {}; // palette, font, style, activation or enabled state may all change the look
+    QGroupBox::changeEvent(event);
+}
+
+void SheetFrame::resizeEvent(QResizeEvent* event) {
+    kept_ = {};
+    QGroupBox::resizeEvent(event);
+}
+
+void SheetFrame::moveEvent(QMoveEvent* event) {
+    kept_ = {};
+    QGroupBox::moveEvent(event);
+}
