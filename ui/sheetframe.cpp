@@ -23,20 +23,23 @@ QImage* SheetFrame::windowPixels(const QPainter& p, QRect* area) const {
 }
 
 void SheetFrame::paintEvent(QPaintEvent* event) {
-    if (!kept_.isNull() && keptTitle_ == title() && kept_.devicePixelRatio() == devicePixelRatioF()) {
-        QPainter p(this);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, kept_);
-        return;
-    }
-    kept_ = {};
-    QGroupBox::paintEvent(event);
-    // Keep only a whole painting: elsewhere the window still holds what the children drew.
-    if (!(QRegion(rect()) - event->region()).isEmpty())
-        return;
-    QPainter p(this);
     QRect area;
-    if (QImage* pixels = windowPixels(p, &area)) {
+    QImage* pixels = nullptr;
+    {
+        QPainter p(this);
+        pixels = windowPixels(p, &area);
+        if (pixels && !kept_.isNull() && keptTitle_ == title() && kept_.size() == area.size()) {
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(0, 0, kept_);
+            return;
+        }
+    }
+    QGroupBox::paintEvent(event);
+    if (!pixels)
+        return;
+    kept_ = {};
+    // Keep only a whole painting: elsewhere the window still holds what the children drew.
+    if ((QRegion(rect()) - event->region()).isEmpty()) {
         kept_ = pixels->copy(area);
         kept_.setDevicePixelRatio(pixels->devicePixelRatio());
         keptTitle_ = title();
