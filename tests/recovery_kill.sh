@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Kills the real program with SIGKILL in the middle of work and starts it again: the next start
-# must offer the recovery file and bring back exactly what its last complete write held.
-# Runs inside an X server (xvfb-run) and drives the program through its own keyboard input.
-#   recovery_kill.sh PROGRAM
+# Kills the real program with SIGKILL in the middle of work and starts it again: the next start must offer
+# the recovery file and bring back exactly what its last complete write held. Runs inside an X server
+# (xvfb-run) and drives the program through its own keyboard input.   recovery_kill.sh PROGRAM
 set -euo pipefail
 program=$(realpath "$1")
 work=$(mktemp -d)
@@ -15,23 +14,13 @@ cp "$program" "$work/numbalo"
 rcv=$work/numbalo.rcv
 failures=0
 
-fail() {
-    echo "FAIL: $scenario: $*"
-    failures=$((failures + 1))
-}
-window() { # a visible window whose title matches the pattern, given a moment to take input
-    local id
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+fail() { echo "FAIL: $scenario: $*"; failures=$((failures + 1)); }
+window() { # a visible window whose title matches, given a moment to take input
+    timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
     sleep 0.5
-    echo "$id"
 }
 main_window() { window '^Zarvello Quorvex 98 - '; }
-keys() { # keys typed into the main window
-    local id
-    id=$(main_window)
-    xdotool windowfocus --sync "$id"
-    xdotool key --delay 40 "$@"
-}
+keys() { xdotool windowfocus --sync "$(main_window)" && xdotool key --delay 40 "$@"; }
 answer() { # the question box with this title, answered with a key ("y" はい, "n" いいえ, Return OK)
     local id
     id=$(window "^$1\$") || true
@@ -42,45 +31,22 @@ answer() { # the question box with this title, answered with a key ("y" はい, 
 }
 inode() { stat -c '%i %y' "$rcv" 2>/dev/null || echo none; } # a new file: new inode or time
 wait_for_write() { # until the recovery file is replaced after the given one
-    local before=$1
     for _ in $(seq 100); do
-        [ "$(inode)" != "$before" ] && [ -f "$rcv" ] && return 0
+        [ "$(inode)" != "$1" ] && [ -f "$rcv" ] && return 0
         sleep 0.1
     done
     fail "the recovery file was not written"
 }
-start() {
-    (cd "$work" && exec ./numbalo) >/dev/null 2>&1 &
-    pid=$!
-}
-kill_program() {
-    kill -9 "$pid"
-    wait "$pid" 2>/dev/null || true
-    pid=
-}
-quit_program() { # a normal close through the file menu, discarding unsaved changes
-    keys alt+f x
-    answer 'Zarvello Quorvex 98' n
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && { fail "the program did not close"; kill_program; }
-    wait "$pid" 2>/dev/null || true
-    pid=
-}
-fresh_start() {
-    rm -f "$rcv" "$work/numbalo.rcv.bad"
-    start
-    main_window >/dev/null
-}
-# Kills the program, starts it again, answers the recovery question with Yes and checks that the
-# file the restored program writes holds what the one written before the kill held.
+start() { (cd "$work" && exec ./numbalo) >/dev/null 2>&1 & pid=$!; }
+stop() { kill -9 "$pid"; wait "$pid" 2>/dev/null || true; pid=; }
+fresh_start() { rm -f "$rcv" "$work/numbalo.rcv.bad"; start; main_window >/dev/null; }
+# Kills the program, starts it again, answers Yes and checks that the file the restored program writes
+# holds what the one written before the kill held.
 kill_and_restore() {
     local kept written
     kept=$(cat "$rcv")
     written=$(inode)
-    kill_program
+    stop
     [ -z "$(find "$work" -name 'numbalo.rcv?*' ! -name numbalo.rcv.lock)" ] || fail "stray files: $(ls "$work")"
     start
     answer '復元' y
@@ -88,15 +54,23 @@ kill_and_restore() {
     [ "$(cat "$rcv")" = "$kept" ] || fail "restored state differs: $(diff <(echo "$kept") "$rcv" | head -n 6)"
     echo "restored ($scenario): $(grep -m1 '^run' "$rcv"); $(grep -m1 '^calls' "$rcv")"
 }
+step() { # keys..., then waits for the write they cause
+    local before
+    before=$(inode)
+    keys "$@"
+    wait_for_write "$before"
+    sleep 0.3
+}
 
 scenario="unsaved edits"
 fresh_start
-before=$(inode)
-keys 1 2 Right 3 4 Tab at
-wait_for_write "$before"
+step 1 2 Right 3 4 Tab at
 kill_and_restore
-main_window >/dev/null
-quit_program
+keys alt+f x # a normal close, discarding the changes, removes the file
+answer 'Zarvello Quorvex 98' n
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && { fail "the program did not close"; stop; }
+wait "$pid" 2>/dev/null || true; pid=
 [ ! -e "$rcv" ] || fail "a normal close left the recovery file"
 
 scenario="a game typed by hand"
@@ -104,14 +78,9 @@ fresh_start
 keys 5 Right 7 Right 9 Right 1 1 Right 1 3
 keys F5
 answer '開始' y
-before=$(inode)
-keys 5 Return 7 Return 2 3 Return
-wait_for_write "$before"
-sleep 0.3
+step 5 Return 7 Return 2 3 Return
 kill_and_restore
-before=$(inode)
-keys 9 Return # the next call continues the same game
-wait_for_write "$before"
+step 9 Return # the next call continues the same game
 grep -q '5 7 23 9' "$rcv" || fail "the game did not go on: $(cat "$rcv")"
 
 scenario="after a take-back"
@@ -122,7 +91,7 @@ wait_for_write "$before"
 sleep 0.3
 grep -q '5 7 23$' "$rcv" || fail "the take-back was not written: $(cat "$rcv")"
 kill_and_restore
-kill_program
+stop
 
 scenario="a rolling roulette"
 printf '<RunMode>\r\n 1 \r\n<MinNumber>\r\n 0 \r\n<MaxNumber>\r\n 99 \r\n' >"$work/numbalo.ini"
@@ -137,11 +106,9 @@ keys Return
 wait_for_write "$before"
 sleep 0.3
 kill_and_restore
-before=$(inode)
 sleep 0.3
-keys Return # the roulette rolls again: Enter calls its number
-wait_for_write "$before"
-kill_program
+step Return # the roulette rolls again: Enter calls its number
+stop
 
 scenario="an unusable recovery file"
 printf 'not a recovery file\n' >"$rcv"
@@ -149,7 +116,7 @@ start
 answer '復元' Return
 main_window >/dev/null
 [ -f "$work/numbalo.rcv.bad" ] && [ ! -e "$rcv" ] || fail "the unusable file was not set aside"
-kill_program
+stop
 
 echo "$((5 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,37 +1,11 @@
 #include "fakeplatform.h"
 #include "frmmain.h"
 
-namespace {
-// What a drag carries, by the names the rows use; "in.bng" and friends lie in the documents' folder.
-QMimeData* Payload(const QString& kind, const QString& folder) {
-    auto* data = new QMimeData;
-    const auto file = [&](const QString& name) { return QUrl::fromLocalFile(folder + name); };
-    if (kind == "text")
-        data->setText(folder + "in.bng");
-    else if (kind == "two files")
-        data->setUrls({file("in.bng"), file("bad.bng")});
-    else if (kind == "remote")
-        data->setUrls({QUrl("https://example.org/in.bng")});
-    else
-        data->setUrls({file(kind)});
-    return data;
-}
-
-// The document alone: where it lives, whether it changed, its names and cells. A run started on
-// the way changes the rest of the display.
-QString Document(const modMain& m) {
-    QString out = Q(m.DocDir + m.DocName) + QString::number(m.DocChanged);
-    for (int s = 0; s < kSheets; ++s)
-        out += '|' + Q(m.BSheet[s]) + '\n' + SheetText(m, s);
-    return out;
-}
-} // namespace
-
 class TestDrop : public QObject {
     Q_OBJECT
 private slots:
     void drop_data() {
-        QTest::addColumn<QString>("payload");
+        QTest::addColumn<QString>("payload");   // file names in the documents' folder or URLs; "text:" plain text
         QTest::addColumn<QString>("situation"); // changed, run, modal, move only, run after drop
         QTest::addColumn<int>("answer");        // to the save-changes question; 0: none expected
         // Whether the drag was taken, then "same" or the document's file title and first cell, files written.
@@ -49,11 +23,11 @@ private slots:
                                                                              << "taken, same";
         QTest::newRow("a move-only drag: refused, the file manager would delete the file")
             << "in.bng" << "move only" << 0 << "refused, same";
-        QTest::newRow("two files: refused") << "two files" << "" << 0 << "refused, same";
+        QTest::newRow("two files: refused") << "in.bng bad.bng" << "" << 0 << "refused, same";
         QTest::newRow("a folder named like a document: refused") << "dir.bng" << "" << 0 << "refused, same";
         QTest::newRow("another suffix: refused") << "in.txt" << "" << 0 << "refused, same";
-        QTest::newRow("a remote file: refused") << "remote" << "" << 0 << "refused, same";
-        QTest::newRow("plain text: refused") << "text" << "" << 0 << "refused, same";
+        QTest::newRow("a remote file: refused") << "https://example.org/in.bng" << "" << 0 << "refused, same";
+        QTest::newRow("plain text: refused") << "text:in.bng" << "" << 0 << "refused, same";
     }
     void drop() {
         QFETCH(QString, payload);
@@ -71,45 +45,46 @@ private slots:
             g.Write(name, "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
         g.Write("bad.bng", "junk");
         QVERIFY(QDir(folder).mkdir("dir.bng"));
-        if (situation == "run")
-            g.m.Start();
+        if (situation == "run") g.m.Start();
         QDialog modal;
-        if (situation == "modal") {
-            modal.setModal(true);
-            modal.show();
-        }
+        modal.setModal(true);
+        modal.setVisible(situation == "modal");
         g.platform.asked.clear();
         g.platform.answers = {answer};
+        // The document alone, as a run started on the way changes the rest of the display.
+        const auto document = [&] {
+            return g.m.DocDir + g.m.DocName + std::to_string(g.m.DocChanged) + EncodeDocument(g.m).bytes;
+        };
         const QString before = Snapshot(g.m);
-        const QString document = Document(g.m);
+        const std::string unopened = document();
 
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : payload.split(' '))
+            urls << (p.contains(':') ? QUrl(p) : QUrl::fromLocalFile(folder + p));
+        payload.startsWith("text:") ? data.setText(folder + payload.mid(5)) : data.setUrls(urls);
         const auto actions = situation == "move only" ? Qt::MoveAction : Qt::CopyAction | Qt::MoveAction;
         const QPointF at = w.rect().center();
-        std::unique_ptr<QMimeData> data(Payload(payload, folder));
-        QDragEnterEvent enter(at.toPoint(), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &enter);
-        QDropEvent dropped(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &dropped);
-        QCOMPARE(dropped.isAccepted(), enter.isAccepted());
-        QVERIFY(!dropped.isAccepted() || dropped.dropAction() == Qt::CopyAction);
+        QVERIFY(dropped.isAccepted() == enter.isAccepted() &&
+                (!dropped.isAccepted() || dropped.dropAction() == Qt::CopyAction));
         // Nothing is asked or read inside the drop: the file manager's drag would wait for it.
-        QCOMPARE(Snapshot(g.m), before);
-        QVERIFY(g.platform.asked.isEmpty());
-        if (situation == "run after drop")
-            g.m.Start();
+        QVERIFY(Snapshot(g.m) == before && g.platform.asked.isEmpty());
+        if (situation == "run after drop") g.m.Start();
         QCoreApplication::processEvents();
 
         QStringList outcome{enter.isAccepted() ? "taken" : "refused"};
-        outcome << (Document(g.m) == document ? QString("same")
-                                              : QString("%1 [%2]").arg(Q(g.m.DocName), Q(g.m.BBox[0].Caption)));
+        outcome << (document() == unopened ? QString("same")
+                                            : QString("%1 [%2]").arg(Q(g.m.DocName), Q(g.m.BBox[0].Caption)));
         if (QFile f(folder + "cur.bng"); f.open(QIODevice::ReadOnly) && f.readAll().contains("\r\n1,2,3,"))
             outcome << "wrote cur.bng";
-        if (!g.platform.asked.filter(" | 16").isEmpty())
-            outcome << "reported";
+        if (!g.platform.asked.filter(" | 16").isEmpty()) outcome << "reported";
         QTEST(outcome.join(", "), "outcome");
         QCOMPARE(g.platform.asked.filter(" | 51").size(), answer ? 1 : 0);
-        if (outcome[1] != "same")
-            QCOMPARE(w.windowTitle(), "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]");
+        if (outcome[1] != "same") QCOMPARE(w.windowTitle(), "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]");
     }
 };
 

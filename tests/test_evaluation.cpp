@@ -22,41 +22,38 @@ struct PlainEvaluation {
     std::array<SheetStatus, kSheets> mess{};
     std::string status;
 
-    static constexpr int kLines[12][5] = {{0, 1, 2, 3, 4},      {5, 6, 7, 8, 9},      {10, 11, 12, 13, 14},
-                                          {15, 16, 17, 18, 19}, {20, 21, 22, 23, 24}, {0, 5, 10, 15, 20},
-                                          {1, 6, 11, 16, 21},   {2, 7, 12, 17, 22},   {3, 8, 13, 18, 23},
-                                          {4, 9, 14, 19, 24},   {0, 6, 12, 18, 24},   {4, 8, 12, 16, 20}};
+    // The i-th cell of line l: rows 0-4, columns 5-9, the diagonals 10 and 11.
+    static int LineCell(int l, int i) {
+        return l < 5 ? 5 * l + i : l < 10 ? l - 5 + 5 * i : l == 10 ? 6 * i : 4 + 4 * i;
+    }
     void Evaluate(int called) {
         std::array<bool, 101> reachNum{};
         for (int s = 0; s < kSheets; ++s) {
+            const int first = s * kCellsPerSheet;
             mess[s] = {};
             int reaches = 0, bingos = 0;
-            for (int b = s * kCellsPerSheet; b < (s + 1) * kCellsPerSheet; ++b) {
+            for (int b = first; b < first + kCellsPerSheet; ++b) {
                 const bool free = text[b] == "@";
-                if (hit[b] || (!free && CellValue(text[b]) != called))
-                    continue;
+                if (hit[b] || (!free && CellValue(text[b]) != called)) continue;
                 hit[b] = true;
-                cell[b].BackColor = Colour::Black;
-                cell[b].ForeColor = Colour::White;
-                if (!free)
-                    mess[s] = {"Hit!", Colour::Black};
+                cell[b] = {{}, Colour::White, Colour::Black};
+                if (!free) mess[s] = {"Hit!", Colour::Black};
             }
-            for (const auto& line : kLines) {
+            for (int l = 0; l < 12; ++l) {
                 int count = 0;
-                for (int c : line)
-                    count += hit[s * kCellsPerSheet + c];
-                for (int c : line) {
-                    Cell& x = cell[s * kCellsPerSheet + c];
+                for (int i = 0; i < 5; ++i)
+                    count += hit[first + LineCell(l, i)];
+                for (int i = 0; i < 5; ++i) {
+                    const int b = first + LineCell(l, i);
+                    Cell& x = cell[b];
                     if (count == 5) {
-                        x.BackColor = Colour::Red;
-                        x.ForeColor = Colour::White;
-                    } else if (count == 4 && x.BackColor != Colour::Red && hit[s * kCellsPerSheet + c])
+                        x = {{}, Colour::White, Colour::Red};
+                    } else if (count == 4 && x.BackColor != Colour::Red && hit[b]) {
                         x.BackColor = Colour::Blue;
-                    else if (count == 4 && x.BackColor != Colour::Red) { // the missing cell
+                    } else if (count == 4 && x.BackColor != Colour::Red) { // the missing cell
                         x.ForeColor = Colour::Blue;
-                        const auto v = RoundToInt16(CellValue(text[s * kCellsPerSheet + c]));
-                        if (v && *v >= 0 && *v <= 100)
-                            reachNum[std::size_t(*v)] = true;
+                        const auto v = RoundToInt16(CellValue(text[b]));
+                        if (v && *v >= 0 && *v <= 100) reachNum[std::size_t(*v)] = true;
                     }
                 }
                 reaches += count == 4;
@@ -66,16 +63,13 @@ struct PlainEvaluation {
                 mess[s].Caption += (mess[s].Caption.empty() ? "" : " ") + std::string(word) + std::to_string(n);
                 mess[s].BackColor = colour;
             };
-            if (reaches > 0)
-                report("Reach", reaches, Colour::Blue);
-            if (bingos > 0)
-                report("Bingo", bingos, Colour::Red);
+            if (reaches > 0) report("Reach", reaches, Colour::Blue);
+            if (bingos > 0) report("Bingo", bingos, Colour::Red);
         }
         QStringList list;
         for (int n = 0; n < 100; ++n)
-            if (reachNum[std::size_t(n)])
-                list << QString::number(n);
-        status = list.isEmpty() ? "現在、ﾘｰﾁはありません。" : "ﾘｰﾁ番号は、" + list.join("、").toStdString() + "です。";
+            if (reachNum[std::size_t(n)]) list << QString::number(n);
+        status = (list.isEmpty() ? kNoReach : Reach(list.join("、"))).toStdString();
     }
     // Start, then the calls.
     void Play(const QList<int>& calls) {
@@ -142,8 +136,7 @@ private slots:
         for (int s = 0; s < e.sheets.size(); ++s)
             SetSheet(g.m, s, e.sheets[s].toStdString());
         g.m.Start();
-        if (e.ahead >= 0) // typed ahead: called inside the first call's closing yield
-            g.platform.onYield = [&] { g.Call(e.ahead); };
+        if (e.ahead >= 0) g.platform.onYield = [&] { g.Call(e.ahead); };
         for (int n : e.calls)
             g.Call(n);
         QCOMPARE(Q(g.m.LBNum), QString::number(e.calls.size() + (e.ahead >= 0)));
@@ -164,14 +157,12 @@ private slots:
         QRandomGenerator rng(2024);
         for (int game = 0; game < 300; ++game) {
             Game g;
+            PlainEvaluation plain;
             const int top = 10 + int(rng.bounded(90)); // small ranges make reaches and bingos early
             for (int b = 0; b < kBoxes; ++b)
-                g.m.BBox[b].Caption =
+                plain.text[b] = g.m.BBox[b].Caption =
                     rng.bounded(6) == 0 ? odd[rng.bounded(int(odd.size()))] : std::to_string(rng.bounded(top));
             g.m.Start();
-            PlainEvaluation plain;
-            for (int b = 0; b < kBoxes; ++b)
-                plain.text[b] = g.m.BBox[b].Caption;
             plain.Play({});
             QList<int> calls;
             for (int step = 0; step < 60; ++step) {
@@ -180,13 +171,15 @@ private slots:
                     calls.removeLast();
                     plain.Play(calls);
                 } else {
-                    const int n = rng.bounded(20) == 0 ? std::vector{100, 150, -3}[rng.bounded(3)] : int(rng.bounded(top));
+                    const int n =
+                        rng.bounded(20) == 0 ? std::vector{100, 150, -3}[rng.bounded(3)] : int(rng.bounded(top));
                     g.Call(n);
                     calls << n;
                     plain.Evaluate(n);
                 }
                 const QString differs = plain.Differs(g.m);
-                QVERIFY2(differs.isEmpty(), qPrintable(QString("game %1 step %2: %3").arg(game).arg(step).arg(differs)));
+                QVERIFY2(differs.isEmpty(),
+                         qPrintable(QString("game %1 step %2: %3").arg(game).arg(step).arg(differs)));
             }
         }
     }

@@ -32,13 +32,12 @@ private slots:
         }
         g.platform.answers = {vbNo};
         const QString before = Snapshot(g.m);
-        if (all) // answered No: nothing changes
-            g.m.FillAllSheetsRandom();
+        if (all) g.m.FillAllSheetsRandom(); // answered No: nothing changes
         QCOMPARE(Snapshot(g.m), before);
         all ? g.m.FillAllSheetsRandom() : g.m.FillCurrentSheetRandom();
         QCOMPARE(g.platform.randomizes, all ? 2 : 1); // reseeded before the question
-        const QString question = "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定します。よろしいですか? | ﾗﾝﾀﾞﾑで番号を設定 | 52";
-        QCOMPARE(g.platform.asked, all ? QStringList(2, question) : QStringList());
+        QCOMPARE(g.platform.asked, QStringList(all ? 2 : 0, "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定します。よろしいですか? | "
+                                                           "ﾗﾝﾀﾞﾑで番号を設定 | 52"));
         QCOMPARE(g.platform.rnds, (all ? kSheets : 1) * size); // one key per number of the range
         for (int s = 0; s < kSheets; ++s) {
             const QStringList cells = SheetText(g.m, s).split(QRegularExpression("\\s")).mid(0, distinct);
@@ -68,7 +67,8 @@ private slots:
         QTest::addColumn<quint32>("entropy"); // the second start's entropy; the first one reads 7
         QTest::addColumn<bool>("fill");       // the current sheet filled first
         QTest::addColumn<bool>("same");       // both starts then draw the same numbers
-        QTest::newRow("two starts in the same microsecond roll differently") << quint64(1000000) << 8u << false << false;
+        QTest::newRow("two starts in the same microsecond roll differently") << quint64(1000000) << 8u << false
+                                                                             << false;
         QTest::newRow("two starts a second apart roll differently") << quint64(2000000) << 7u << false << false;
         QTest::newRow("a fill reseeds from the clock alone") << quint64(1000000) << 8u << true << true;
         QTest::newRow("fills at other times differ") << quint64(2000000) << 7u << true << false;
@@ -81,8 +81,7 @@ private slots:
             QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
             modMain m(platform);
             m.SysSetting = Setting(0, 0, 99);
-            if (fill)
-                m.FillCurrentSheetRandom();
+            if (fill) m.FillCurrentSheetRandom();
             QString out = Grid(m, 0, false) + "|";
             for (int i = 0; i < 8; ++i)
                 out += QString::number(platform.Rnd()) + " ";

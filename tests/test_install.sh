@@ -1,6 +1,6 @@
 #!/bin/sh
-# The per-user install, the same without the database tools, and a staged install, all into a
-# temporary folder. Arguments: the source folder and the built program.
+# The per-user install, the same without the database tools, and a staged install, all into a temporary
+# folder. Arguments: the source folder and the built program.
 set -eu
 src=$1 program=$2
 work=$(mktemp -d)
@@ -11,51 +11,42 @@ has() { command -v "$1" >/dev/null 2>&1; }
 
 cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DNUMBALO_DESKTOP_DIR="$home/applications" -DNUMBALO_MIME_DIR="$home/mime" >/dev/null
-# The rules are under test, not the compiler: install the program already built.
-cp "$program" "$work/build/numbalo"
-install_into() { # prefix [environment...]; the install's warnings and errors go to $work/err
-  prefix=$1; shift
+cp "$program" "$work/build/numbalo" # the rules are under test, not the compiler
+install_into() { # root prefix [environment...]: installs, then checks the files; warnings go to $work/err
+  root=$1 prefix=$2; shift 2
   env "$@" "$(command -v cmake)" --install "$work/build" --prefix "$prefix" >/dev/null 2>"$work/err" ||
     fail "install into $prefix: $(cat "$work/err")"
-}
-check_files() { # root prefix
-  for f in "$2/numbalo" "$2/numbalo.hlp" "$2/numbalo.svg" "$home/applications/numbalo.desktop" \
+  for f in "$prefix/numbalo" "$prefix/numbalo.hlp" "$prefix/numbalo.svg" "$home/applications/numbalo.desktop" \
     "$home/mime/packages/numbalo.xml"; do
-    [ -f "$1$f" ] || fail "missing $1$f"
+    [ -f "$root$f" ] || fail "missing $root$f"
   done
-  entry=$1$home/applications/numbalo.desktop
-  grep -qx "Exec=\"$2/numbalo\" %f" "$entry" || fail "Exec line: $(grep Exec "$entry")"
+  entry=$root$home/applications/numbalo.desktop
+  grep -qx "Exec=\"$prefix/numbalo\" %f" "$entry" || fail "Exec line: $(grep Exec "$entry")"
   grep -qx "MimeType=application/x-numbalo-sheets;" "$entry" || fail "no MimeType line"
-  cmp -s "$src/resources/numbalo-mime.xml" "$1$home/mime/packages/numbalo.xml" || fail "MIME description differs"
-  if has desktop-file-validate; then
-    desktop-file-validate "$entry" || fail "desktop-file-validate"
-  fi
+  cmp -s "$src/resources/numbalo-mime.xml" "$root$home/mime/packages/numbalo.xml" || fail "MIME description differs"
+  ! has desktop-file-validate || desktop-file-validate "$entry" || fail "desktop-file-validate"
 }
 refreshed() { [ -f "$1$home/mime/globs2" ] || [ -f "$1$home/applications/mimeinfo.cache" ]; }
 
 # Per user: the files, then both databases know the type where their tools are installed.
-install_into "$work/app"
-check_files "" "$work/app"
-if has update-mime-database; then
-  grep -q "application/x-numbalo-sheets:\*\.bng" "$home/mime/globs2" || fail "MIME database not refreshed"
-fi
-if has update-desktop-database; then
+install_into "" "$work/app"
+! has update-mime-database || grep -q "application/x-numbalo-sheets:\*\.bng" "$home/mime/globs2" ||
+  fail "MIME database not refreshed"
+! has update-desktop-database ||
   grep -q "application/x-numbalo-sheets=numbalo.desktop;" "$home/applications/mimeinfo.cache" ||
-    fail "desktop database not refreshed"
-fi
+  fail "desktop database not refreshed"
 
 # Without the tools the install still succeeds, quietly, and refreshes nothing.
 rm -rf "$home"
-install_into "$work/app" PATH="$work/nowhere"
-check_files "" "$work/app"
+install_into "" "$work/app" PATH="$work/nowhere"
 [ ! -s "$work/err" ] || fail "not quiet without the tools: $(cat "$work/err")"
 ! refreshed "" || fail "refreshed without the tools"
 
-# Staged: every file under the stage, the entry naming the final place, nothing refreshed,
-# neither under the stage nor in the user's folders it names.
+# Staged: every file under the stage, the entry naming the final place, nothing refreshed, neither under
+# the stage nor in the user's folders it names.
 find "$home" | sort >"$work/before"
-install_into "$work/final" DESTDIR="$work/stage"
-check_files "$work/stage" "$work/final"
-find "$home" | sort | cmp -s - "$work/before" && [ ! -e "$work/final" ] || fail "a staged install wrote outside the stage"
+install_into "$work/stage" "$work/final" DESTDIR="$work/stage"
+find "$home" | sort | cmp -s - "$work/before" && [ ! -e "$work/final" ] ||
+  fail "a staged install wrote outside the stage"
 ! refreshed "$work/stage" || fail "a staged install refreshed a database"
 echo "install checks passed"

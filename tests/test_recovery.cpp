@@ -19,11 +19,10 @@ RecoveryState Untitled(const std::string& folder = "/opt/numbalo/") {
     return s;
 }
 RecoveryState Playing(std::int16_t mode, int calls, bool rolling) {
-    RecoveryState s = Untitled();
+    RecoveryState s = Untitled("/home/op/bingo/");
     s.names = {"a,b", "100%", "line\r\nend", "", " ｼｰﾄ 漢字 ", "tab\there", "%2C", "Sheet 8"};
     for (int b = 0; b < kBoxes; ++b)
         s.cells[b] = b % 7 ? std::to_string(b % 100) : b % 2 ? "@" : "";
-    s.docDir = "/home/op/bingo/";
     s.docName = "夏祭り.bng";
     s.docChanged = true;
     s.run = RecoveryRun{mode, 10, 60, {}, calls, rolling};
@@ -31,6 +30,7 @@ RecoveryState Playing(std::int16_t mode, int calls, bool rolling) {
         s.run->calls.push_back(std::int16_t(10 + i * 7 % 51)); // repeats past 51 calls
     return s;
 }
+QByteArray Encoded(const RecoveryState& s) { return QByteArray::fromStdString(EncodeRecovery(s)); }
 } // namespace
 Q_DECLARE_METATYPE(RecoveryState)
 
@@ -51,40 +51,37 @@ private slots:
     void roundTrip() {
         QFETCH(RecoveryState, state);
         const std::string text = EncodeRecovery(state);
-        QVERIFY(text.starts_with("numbalo-recovery 1\n"));
-        QVERIFY(ParseRecovery(text) == state);
-        QTemporaryDir dir;
-        const std::string folder = dir.path().toStdString() + "/";
-        QVERIFY(WriteRecovery(folder, state));
-        const RecoveryFile read = ReadRecovery(folder);
+        QVERIFY(text.starts_with("numbalo-recovery 1\n") && ParseRecovery(text) == state);
+        Game g;
+        QVERIFY(WriteRecovery(g.m.AppFolder, state));
+        const RecoveryFile read = ReadRecovery(g.m.AppFolder);
         QVERIFY(read.status == RecoveryFile::Status::Read && read.state == state);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{kRecoveryFileName});
-        QVERIFY(DeleteRecovery(folder) && DeleteRecovery(folder));
-        QVERIFY(ReadRecovery(folder).status == RecoveryFile::Status::None);
+        QVERIFY(DeleteRecovery(g.m.AppFolder) && DeleteRecovery(g.m.AppFolder));
+        QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::None);
     }
 
     void refused_data() {
         QTest::addColumn<QByteArray>("text");
-        const QByteArray good = QByteArray::fromStdString(EncodeRecovery(Playing(0, 3, false)));
-        const auto edit = [&](const char* row, const QByteArray& from, const QByteArray& to) {
-            QVERIFY2(good.contains(from), row);
-            QTest::newRow(row) << QByteArray(good).replace(from, to);
+        const QByteArray good = Encoded(Playing(0, 3, false)), drawn = Encoded(Playing(1, 2, false));
+        const auto edit = [&](const char* row, const QByteArray& from, const QByteArray& to, bool inDrawn = false) {
+            QVERIFY2((inDrawn ? drawn : good).contains(from), row);
+            QTest::newRow(row) << QByteArray(inDrawn ? drawn : good).replace(from, to);
         };
         edit("another version", "numbalo-recovery 1", "numbalo-recovery 2");
+        // Found as faults: these were restored.
         edit("a NUL in the document's name", "name 夏祭り.bng", "name 夏祭り%00.bng");
         edit("a NUL in the document's folder", "folder /home/op/bingo/", "folder /home/op%00/bingo/");
         edit("a name that is the folder itself", "name 夏祭り.bng", "name ..");
         edit("a draw count that is not the number of calls", "run 0 10 60 3 0", "run 0 10 60 4 0");
-        const QByteArray drawn = QByteArray::fromStdString(EncodeRecovery(Playing(1, 2, false)));
-        QTest::newRow("the roulette drawing a number twice") << QByteArray(drawn).replace("calls 10 17", "calls 17 17");
-        QTest::newRow("the roulette drawing outside its range") << QByteArray(drawn).replace("calls 10 17", "calls 10 9");
-        QTest::newRow("a sheet document") << QByteArray("S1\r\nS2\r\nS3\r\nS4\r\nS5\r\nS6\r\nS7\r\nS8\r\n") +
-                                                 QByteArray(199, ',') + "\r\n";
-        QTest::newRow("the end line missing") << good.chopped(4);
-        QTest::newRow("no final line end") << good.chopped(1);
-        QTest::newRow("a line after the end") << good + "end\n";
-        QTest::newRow("a line over 1 MiB") << QByteArray(good).replace("Sheet 8", QByteArray(1 << 20, 'x'));
+        edit("the roulette drawing a number twice", "calls 10 17", "calls 17 17", true);
+        edit("the roulette drawing outside its range", "calls 10 17", "calls 10 9", true);
+        QTest::newRow("a sheet document") << QByteArray("S\r\n").repeated(8) + QByteArray(199, ',') + "\r\n";
+        edit("the end line missing", "\nend\n", "\n");
+        edit("no final line end", "\nend\n", "\nend");
+        edit("a line after the end", "\nend\n", "\nend\nend\n");
+        edit("a line over 1 MiB", "Sheet 8", QByteArray(1 << 20, 'x'));
         edit("a name over 4 KiB", "Sheet 8", QByteArray(4097, 'x'));
         edit("CR LF line ends", "\n", "\r\n");
         edit("changed 2", "changed 1", "changed 2");
@@ -96,10 +93,7 @@ private slots:
         edit("a raw tab", "tab%09here", "tab\there");
         edit("199 cells", "cells ,1,", "cells 1,");
         edit("a cell of 100", ",1,2,", ",100,2,");
-        edit("run mode 2", "run 0 ", "run 2 ");
         edit("run mode 65536 does not wrap to 0", "run 0 ", "run 65536 ");
-        edit("lowest 76", " 10 60 ", " 76 80 ");
-        edit("highest 100", " 10 60 ", " 10 100 ");
         edit("lowest above highest", " 10 60 ", " 60 50 ");
         edit("rolling in RealRun", " 3 0\n", " 3 1\n");
         edit("a draw count with a leading zero", " 3 0\n", " 03 0\n");
@@ -113,8 +107,7 @@ private slots:
         QVERIFY(!ParseRecovery(text.toStdString()));
         Game g; // the program's folder holds the file
         g.Write(kRecoveryFileName, text);
-        QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::Bad);
-        QVERIFY(SetAsideRecovery(g.m.AppFolder));
+        QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::Bad && SetAsideRecovery(g.m.AppFolder));
         QCOMPARE(g.Read(QString(kRecoveryFileName) + ".bad"), text);
         QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::None);
     }
@@ -128,14 +121,13 @@ private slots:
     void onlyRegularFiles() {
         QFETCH(QString, kind);
         Game g;
-        const QByteArray path = QFile::encodeName(g.dir.filePath(kRecoveryFileName));
-        const QByteArray target = path + ".target", good = QByteArray::fromStdString(EncodeRecovery(Untitled()));
-        g.Write(kRecoveryFileName + QString(".target"), good);
+        const QByteArray path = QFile::encodeName(g.dir.filePath(kRecoveryFileName)), good = Encoded(Untitled());
+        g.Write("target", good);
         QVERIFY(kind == "fifo" ? mkfifo(path, 0644) == 0 : kind == "directory" ? mkdir(path, 0755) == 0
-                                                                             : symlink(target, path) == 0);
+                                                                             : symlink("target", path) == 0);
         QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::Bad);
         QVERIFY(!WriteRecovery(g.m.AppFolder, Playing(1, 5, true)));
-        QCOMPARE(g.Read(kRecoveryFileName + QString(".target")), good);
+        QCOMPARE(g.Read("target"), good);
     }
 
     // Another copy's lock, held by a child process: alive (its lock also an hour old), or killed.
@@ -149,31 +141,27 @@ private slots:
     }
     void lock() {
         QFETCH(QString, holder);
-        QTemporaryDir dir;
-        const std::string folder = dir.path().toStdString() + "/";
+        Game g;
+        const std::string folder = g.m.AppFolder;
         int ready[2];
+        char locked = 'y';
         QVERIFY(pipe(ready) == 0);
-        const pid_t child = holder == "none" ? 0 : fork();
-        if (child == 0 && holder != "none") {
+        const pid_t child = holder == "none" ? -1 : fork();
+        if (child == 0) {
             RecoveryLock copy(folder);
-            const char locked = copy.tryLock() ? 'y' : 'n';
+            locked = copy.tryLock() ? 'y' : 'n';
             if (write(ready[1], &locked, 1) == 1)
                 pause(); // until killed
             _exit(1);
         }
-        char locked = 'y';
-        QVERIFY(holder == "none" || (read(ready[0], &locked, 1) == 1 && locked == 'y'));
-        if (holder == "old") {
-            const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
-            QVERIFY(utime((folder + kRecoveryFileName + ".lock").c_str(), &hourAgo) == 0);
-        }
-        if (holder == "killed")
-            QVERIFY(kill(child, SIGKILL) == 0 && waitpid(child, nullptr, 0) == child);
+        const auto end = [&] { return child < 0 || (!kill(child, SIGKILL) && waitpid(child, nullptr, 0) == child); };
+        QVERIFY(child < 0 || (read(ready[0], &locked, 1) == 1 && locked == 'y'));
+        const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+        QVERIFY(holder != "old" || utime((folder + kRecoveryFileName + ".lock").c_str(), &hourAgo) == 0);
+        QVERIFY(holder != "killed" || end());
         RecoveryLock mine(folder);
-        const bool owned = mine.tryLock();
-        const bool again = mine.tryLock(), other = RecoveryLock(folder).tryLock();
-        if (holder == "live" || holder == "old")
-            QVERIFY(kill(child, SIGKILL) == 0 && waitpid(child, nullptr, 0) == child);
+        const bool owned = mine.tryLock(), again = mine.tryLock(), other = RecoveryLock(folder).tryLock();
+        QVERIFY(holder == "killed" || end());
         close(ready[0]);
         close(ready[1]);
         QTEST(owned, "owned");

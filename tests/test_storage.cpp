@@ -33,7 +33,6 @@ private slots:
         QTest::addColumn<QString>("probe");    // names 1 and 8, cells 0, 7, 123, 199; empty: refused
         const QString usual = "S1 S8 0 7 23 99";
         QTest::newRow("200 fields on one line") << Doc(200) << usual;
-        QTest::newRow("fields spread over several lines") << Doc(200, "7", 10) << usual;
         QTest::newRow("one field per line lands in order") << Doc(200, "7", 1) << usual;
         QTest::newRow("bare LF line ends") << Doc(200, "7", 10).replace("\r\n", "\n") << usual;
         QTest::newRow("lone CR line ends") << Doc(200, "7", 10).replace("\r\n", "\r") << usual;
@@ -110,16 +109,18 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &usual);
         const rlimit small{c.how.startsWith("file") ? 16 : usual.rlim_cur, usual.rlim_max};
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
         const QString before = Snapshot(g.m);
         const bool saved = !c.bytes.isNull();
-        QCOMPARE(document ? SaveDocument(g.m) : SaveSettings(g.m), saved);
-        if (!saved)
-            QCOMPARE(Snapshot(g.m), before);
+        setrlimit(RLIMIT_FSIZE, &small); // lifted before any check, or a failure could not be logged
+        const bool result = document ? SaveDocument(g.m) : SaveSettings(g.m);
+        const QString after = Snapshot(g.m);
         if (!saved && !document) // unreadable or bad: the defaults in memory, their write fails silently
             LoadSettings(g.m);
         setrlimit(RLIMIT_FSIZE, &usual);
         std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(result, saved);
+        if (!saved)
+            QCOMPARE(after, before);
         QCOMPARE(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{c.file});
         QCOMPARE(g.Read(c.file), saved ? c.bytes : QByteArray(c.how.startsWith("directory") ? "<unreadable>" : "old"));
         if (!saved) // a failed document save is reported; the settings stay silent
