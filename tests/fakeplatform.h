@@ -69,11 +69,11 @@ inline QByteArray SettingsFile(int mode, int lo, int hi) {
 }
 
 // A module after program start in a fresh program folder: settings set, an untitled document in edit mode.
-template <class P = FakePlatform> struct BasicGame {
+struct Game {
     QTemporaryDir dir;
-    P platform;
+    FakePlatform platform;
     modMain m{platform};
-    explicit BasicGame(SettingRecord settings = {0, 0, 99}) {
+    explicit Game(SettingRecord settings = {0, 0, 99}) {
         m.AppFolder = dir.path().toStdString() + "/";
         m.SysSetting = settings;
         NewDocument(m);
@@ -91,7 +91,6 @@ template <class P = FakePlatform> struct BasicGame {
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
 };
-using Game = BasicGame<>;
 
 // Writes a sheet from five lines of five cells, "." an empty cell, "_" a blank: "1 2 3 4 @\n5 6 7 8 9\n...".
 inline void SetSheet(modMain& m, int sheet, const std::string& rows) {

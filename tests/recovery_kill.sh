@@ -21,24 +21,22 @@ window() { # a visible window whose title matches, given a moment to take input
 }
 main_window() { window '^Zarvello Quorvex 98 - '; }
 keys() { xdotool windowfocus --sync "$(main_window)" && xdotool key --delay 40 "$@"; }
-answer() { # the question box with this title, answered with a key ("y" はい, "n" いいえ, Return OK)
+answer() { # the question box with this title, answered with a key ("y" はい, "n" いいえ)
     local id
     id=$(window "^$1\$") || true
-    [ -n "$id" ] || { fail "no question \"$1\""; return; }
-    xdotool windowfocus --sync "$id"
-    xdotool key "$2"
-    sleep 0.5
+    [ -n "$id" ] && xdotool windowfocus --sync "$id" && xdotool key "$2" && sleep 0.5 || fail "no question \"$1\""
 }
 inode() { stat -c '%i %y' "$rcv" 2>/dev/null || echo none; } # a new file: new inode or time
 wait_for_write() { # until the recovery file is replaced after the given one
     for _ in $(seq 100); do
-        [ "$(inode)" != "$1" ] && [ -f "$rcv" ] && return 0
+        [ "$(inode)" != "$1" ] && [ -f "$rcv" ] && { sleep 0.3; return 0; }
         sleep 0.1
     done
     fail "the recovery file was not written"
 }
+step() { local before; before=$(inode); keys "$@"; wait_for_write "$before"; } # keys, then the write they cause
 start() { (cd "$work" && exec ./numbalo) >/dev/null 2>&1 & pid=$!; }
-stop() { kill -9 "$pid"; wait "$pid" 2>/dev/null || true; pid=; }
+stop() { kill -9 "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; pid=; }
 fresh_start() { rm -f "$rcv" "$work/numbalo.rcv.bad"; start; main_window >/dev/null; }
 # Kills the program, starts it again, answers Yes and checks that the file the restored program writes
 # holds what the one written before the kill held.
@@ -54,13 +52,6 @@ kill_and_restore() {
     [ "$(cat "$rcv")" = "$kept" ] || fail "restored state differs: $(diff <(echo "$kept") "$rcv" | head -n 6)"
     echo "restored ($scenario): $(grep -m1 '^run' "$rcv"); $(grep -m1 '^calls' "$rcv")"
 }
-step() { # keys..., then waits for the write they cause
-    local before
-    before=$(inode)
-    keys "$@"
-    wait_for_write "$before"
-    sleep 0.3
-}
 
 scenario="unsaved edits"
 fresh_start
@@ -68,15 +59,13 @@ step 1 2 Right 3 4 Tab at
 kill_and_restore
 keys alt+f x # a normal close, discarding the changes, removes the file
 answer 'Zarvello Quorvex 98' n
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && { fail "the program did not close"; stop; }
-wait "$pid" 2>/dev/null || true; pid=
+timeout 10 tail --pid="$pid" -f /dev/null || fail "the program did not close"
+stop
 [ ! -e "$rcv" ] || fail "a normal close left the recovery file"
 
 scenario="a game typed by hand"
 fresh_start
-keys 5 Right 7 Right 9 Right 1 1 Right 1 3
-keys F5
+keys 5 Right 7 Right 9 Right 1 1 Right 1 3 F5
 answer '開始' y
 step 5 Return 7 Return 2 3 Return
 kill_and_restore
@@ -88,7 +77,6 @@ before=$(inode)
 keys ctrl+z
 answer '取り消し' y
 wait_for_write "$before"
-sleep 0.3
 grep -q '5 7 23$' "$rcv" || fail "the take-back was not written: $(cat "$rcv")"
 kill_and_restore
 stop
@@ -100,23 +88,11 @@ keys F5
 answer '開始' y
 before=$(inode)
 sleep 0.3
-keys Return
-sleep 0.3
-keys Return
+keys Return && sleep 0.3 && keys Return
 wait_for_write "$before"
-sleep 0.3
 kill_and_restore
-sleep 0.3
 step Return # the roulette rolls again: Enter calls its number
 stop
 
-scenario="an unusable recovery file"
-printf 'not a recovery file\n' >"$rcv"
-start
-answer '復元' Return
-main_window >/dev/null
-[ -f "$work/numbalo.rcv.bad" ] && [ ! -e "$rcv" ] || fail "the unusable file was not set aside"
-stop
-
-echo "$((5 - failures)) passed, $failures failed"
+echo "$((4 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

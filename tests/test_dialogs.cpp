@@ -3,7 +3,6 @@
 #include "frminput.h"
 #include "frmmain.h"
 #include "frmoption.h"
-#include "frmtitle.h"
 #include "frmver.h"
 
 template <class T = QLabel> T* Child(QWidget* w, const QString& name) { return w->findChild<T*>(name); }
@@ -11,11 +10,6 @@ QString Texts(QWidget* w, QStringList names, char sep = ' ') {
     for (QString& name : names)
         name = Child(w, name)->text();
     return names.join(sep);
-}
-// Title, client size, and whether it is fixed without minimise or maximise buttons.
-QString Look(QWidget* d) {
-    const bool fixed = d->minimumSize() == d->maximumSize() && !(d->windowFlags() & Qt::WindowMinMaxButtonsHint);
-    return QString("%1 %2x%3%4").arg(d->windowTitle()).arg(d->width()).arg(d->height()).arg(fixed ? " fixed" : "");
 }
 // Keys go where the keyboard sends them: to the window's focus widget.
 void Press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -48,28 +42,21 @@ private slots:
     // (unless the keys end in Escape), which stores the bars and rewrites the settings file even if nothing changed.
     void options_data() {
         QTest::addColumn<QList<int>>("settings"); // mode, lowest, highest
-        // T Tab, B Shift+Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape; r: a run starts unheard.
+        // T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape; r: a run starts unheard.
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown"); // focus, "OK" if enabled, mode, both bars, LBMinMax(0), (1), LBKinds
         const auto row = [](const char* name, QList<int> settings, const char* keys, const char* shown) {
             QTest::newRow(name) << settings << QString(keys) << QString(shown);
         };
-        row("defaults open unchanged", {0, 0, 99}, "", "optReal OK 0 0 99 0 99 100");
         row("50 and 60: lowest bar at 36, labels keep 50", {1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
         row("escape presses Default and stays open", {1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
         // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
-        row("Tab reaches the lowest bar after the run mode", {0, 0, 99}, "T", "HSMinMax0 OK 0 0 99 0 99 100");
-        row("then the highest bar, then OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
-        row("Shift+Tab from OK back to the highest bar", {0, 0, 99}, "TTTB", "HSMinMax1 OK 0 0 99 0 99 100");
+        row("Tab reaches both bars after the run mode, then OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
         // The horizontal arrows moved the wrong way.
-        row("right and down arrows add 1", {0, 0, 99}, "TRRD", "HSMinMax0 OK 0 3 99 3 99 97");
-        row("left and up arrows take 1", {0, 10, 99}, "TLU", "HSMinMax0 OK 0 8 99 8 99 92");
-        row("Page Down adds 10", {0, 0, 99}, "TNN", "HSMinMax0 OK 0 20 99 20 99 80");
-        row("Page Up takes 10", {0, 0, 99}, "TTPP", "HSMinMax1 OK 0 0 79 0 79 80");
-        row("lowest paged up past 55 pushes highest 80", {0, 50, 80}, "TN", "HSMinMax0 OK 0 60 84 60 84 25");
+        row("right and down arrows add 1, left and up take 1", {0, 10, 99}, "TRRLUDD", "HSMinMax0 OK 0 12 99 12 99 88");
+        row("Page Down adds 10, Page Up takes 10", {0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
         row("End on lowest: 75 pushes highest to 99", {0, 0, 80}, "TE", "HSMinMax0 OK 0 75 99 75 99 25");
         row("Home on highest: 24 pulls lowest to 0", {0, 50, 99}, "TTH", "HSMinMax1 OK 0 0 24 0 24 25");
-        row("highest paged down pulls lowest down", {0, 20, 60}, "TTPP", "HSMinMax1 OK 0 16 40 16 40 25");
         // Settings changed under a run used to take effect in the middle of it; OK is off once the dialog hears of it.
         row("OK refused during a run", {0, 0, 99}, "rTN", "HSMinMax0 0 10 99 10 99 90");
     }
@@ -81,16 +68,14 @@ private slots:
         const QByteArray stored = SettingsFile("0", "0", "99");
         g.Write(kSettingsFileName, stored);
         QPointer<frmOption> d = new frmOption(g.m, g.platform);
-        QCOMPARE(Look(d), "ｵﾌﾟｼｮﾝ 319x193 fixed");
         ShowActive(d);
         if (keys.startsWith('r'))
             g.m.LBLineMess = "実行中 / 実戦形式"; // before the window hears of the run
-        const Qt::Key named[] = {Qt::Key_Tab,      Qt::Key_Backtab, Qt::Key_Left, Qt::Key_Right,
-                                 Qt::Key_Up,       Qt::Key_Down,    Qt::Key_PageUp, Qt::Key_PageDown,
-                                 Qt::Key_Home,     Qt::Key_End,     Qt::Key_Escape, Qt::Key_Return};
-        // Enter is OK wherever the focus is.
-        for (const QChar k : keys.mid(keys.startsWith('r')) + (keys.endsWith('X') ? "" : "K"))
-            Press(d, named[QString("TBLRUDPNHEXK").indexOf(k)], k == 'B' ? Qt::ShiftModifier : Qt::NoModifier);
+        const Qt::Key named[] = {Qt::Key_Tab,  Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,
+                                 Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
+                                 Qt::Key_End,  Qt::Key_Escape, Qt::Key_Return};
+        for (const QChar k : keys.mid(keys.startsWith('r')) + (keys.endsWith('X') ? "" : "K")) // K: Enter, OK anywhere
+            Press(d, named[QString("TLRUDPNHEXK").indexOf(k)]);
         g.m.Refresh(); // the dialog hears of the run now
         const bool saved = !keys.endsWith('X') && !keys.startsWith('r');
         const auto bar = [&](int i) { return Child<QScrollBar>(d, QString("HSMinMax%1").arg(i))->value(); };
@@ -113,14 +98,10 @@ private slots:
         Game g;
         frmOption d(g.m, g.platform);
         ShowActive(&d);
-        for (const QString name : {"HSMinMax0", "HSMinMax1"}) {
-            auto* bar = Child<QScrollBar>(&d, name);
-            Child<QPushButton>(&d, "CmdOK")->setFocus();
-            const QImage unfocused = bar->grab().toImage();
-            bar->setFocus(Qt::TabFocusReason);
-            QVERIFY(bar->hasFocus());
-            QVERIFY2(bar->grab().toImage() != unfocused, qPrintable(name));
-        }
+        auto* bar = Child<QScrollBar>(&d, "HSMinMax1");
+        const QImage unfocused = bar->grab().toImage();
+        bar->setFocus(Qt::TabFocusReason);
+        QVERIFY(bar->hasFocus() && bar->grab().toImage() != unfocused);
     }
 
     // The sheets' figures and their ten most frequent numbers, ranked in competition style.
@@ -162,20 +143,16 @@ private slots:
         QTest::addColumn<Rename>("r");
         const auto row = [](const char* name, const Rename& r) { QTest::newRow(name) << r; };
         row("typing replaces the selected name", {"Kiso", "Kiso", {}, 50});
-        row("empty name", {"\b", ""});
-        row("unchanged name still marks changed", {"", "Sheet 1"});
         row("sheet selected meanwhile is renamed", {"Neu", "Neu", {}, 0, 180});
         row("escape changes nothing", {"Neu", "Sheet 3", {}, 50, -1, Qt::Key_Escape});
         // Names the sheet document cannot hold used to be accepted and broke the saved file.
         row("pasted line break refused", {"ab", "ab", "a\nb"});
-        row("pasted DEL refused", {"ab", "ab", "x\x7fy"});
-        row("pasted character without CP932 form refused", {"ab", "ab", "é"}); // the check of test_storage's saves
+        row("pasted character without CP932 form refused", {"ab", "ab", "é"});
         row("pasted half-width kana and kanji accepted", {"ab", "abｼｰﾄ名", "ｼｰﾄ名"});
         row("nothing beyond 16 characters", {"ab", "abcdefghijklmnop", "cdefghijklmnopq"});
         // A loaded name longer than 16 used to be cut to 16 by OK.
         const QString long20 = "ABCDEFGHIJKLMNOPQRST";
         row("unchanged long loaded name kept whole", {.typed = "", .name = long20, .start = long20});
-        row("typing adds nothing to a long loaded name", {.typed = "x", .name = long20, .start = long20});
         row("a shortened long name does not grow back", {.typed = "\b\bx", .name = long20.left(18), .start = long20});
         // "¥" and "〜" were stored and came back from the file as "\" and "～".
         row("typed yen sign and wave dash become their storable twins", {"¥500〜", "￥500～"});
@@ -187,7 +164,6 @@ private slots:
         QFETCH(Rename, r);
         Game g;
         QPointer<frmInput> d = new frmInput(g.m);
-        QCOMPARE(Look(d), "ｼｰﾄ名の変更 248x85 fixed");
         d->show();
         g.m.CurBox = std::int16_t(r.openBox);
         if (!r.start.isEmpty()) g.m.BSheet[r.openBox / 25] = r.start.toStdString();
@@ -215,26 +191,18 @@ private slots:
         QVERIFY(Deleted(d));
     }
 
-    // Found as a fault: Escape closed them. Without a cancel-key button Escape leaves the dialog open; Enter, its
-    // button and the title bar still close it.
-    void escapeDoesNothingInInformationAndVersion_data() {
-        QTest::addColumn<QString>("closer");
-        for (const char* dialog : {"information", "version"})
-            for (const char* closer : {"Enter", "button", "title bar"})
-                QTest::newRow(qPrintable(QString("%1, %2 closes").arg(dialog, closer))) << QString(closer);
-    }
+    // Found as a fault: Escape closed them. Without a cancel-key button Escape leaves the dialog open; Enter and
+    // the button still close it.
     void escapeDoesNothingInInformationAndVersion() {
-        QFETCH(QString, closer);
-        const bool info = QByteArray(QTest::currentDataTag()).startsWith("information");
         Game g;
-        QPointer<QDialog> d = info ? static_cast<QDialog*>(new frmInfo(g.m)) : new frmVer;
-        QCOMPARE(Look(d), info ? "ｼｰﾄ情報 306x213 fixed" : "Zarvello Quorvex のﾊﾞｰｼﾞｮﾝ情報 321x110 fixed");
-        ShowActive(d);
-        Press(d, Qt::Key_Escape);
-        QVERIFY(!Deleted(d) && d->isVisible());
-        closer == "Enter" ? Press(d, Qt::Key_Return)
-                          : closer == "button" ? d->findChild<QPushButton*>()->click() : (void)d->close();
-        QVERIFY(Deleted(d));
+        for (const bool info : {true, false}) {
+            QPointer<QDialog> d = info ? static_cast<QDialog*>(new frmInfo(g.m)) : new frmVer;
+            ShowActive(d);
+            Press(d, Qt::Key_Escape);
+            QVERIFY(!Deleted(d) && d->isVisible());
+            info ? Press(d, Qt::Key_Return) : d->findChild<QPushButton*>()->click();
+            QVERIFY(Deleted(d));
+        }
     }
 
     // Through the main window's commands: options and information do nothing while open (the information shows
@@ -298,30 +266,10 @@ private slots:
                     shown << keywords->item(i)->text();
             return shown;
         };
-        for (const auto& [typed, other] : {std::pair{"ﾘｰﾁ", "リーチ"}, {"ｼｰﾄ", "シート"}, {"ﾌﾘｰﾎｰﾙ", "フリーホール"},
-                                            {"ｵﾌﾟｼｮﾝ", "オプション"}, {"ＢＮＧ", "bng"}})
+        for (const auto& [typed, other] : {std::pair{"ﾌﾘｰﾎｰﾙ", "フリーホール"}, {"ＢＮＧ", "bng"}})
             QVERIFY2(!found(typed).isEmpty() && found(typed) == found(other), typed);
         Press(help, Qt::Key_Escape);
         QVERIFY(Deleted(help));
-    }
-
-    void splashLoadsSettingsThenHandsOver() {
-        Game s(Setting(1, 5, 50));
-        s.Write(kSettingsFileName, SettingsFile(1, 10, 60));
-        QPointer<QWidget> main;
-        bool splashShownAtLoad = false;
-        QPointer<frmTitle> splash = new frmTitle(s.m, [&] {
-            splashShownAtLoad = splash && splash->isVisible();
-            return (main = new QWidget).data();
-        });
-        QVERIFY(s.m.SysSetting == Setting(1, 10, 60)); // read before the main window exists
-        splash->show();
-        QTest::qWait(1500);
-        QVERIFY(!main);
-        QTRY_VERIFY_WITH_TIMEOUT(main, 2000);
-        QTRY_VERIFY(!splash);
-        QVERIFY(splashShownAtLoad && main->isVisible());
-        delete main;
     }
 };
 

@@ -26,17 +26,15 @@ private slots:
         const QString untitled = "無題";
         row("Save: untitled opens the save dialog", "Save", {.name = untitled, .dialog = "a.bng"},
             "a.bng [1], wrote a.bng, 1 dialog");
-        row("Save: cancelled dialog changes nothing", "Save", {.name = untitled}, "same, 1 dialog");
-        row("Save: titled saves at once", "Save", {}, "cur.bng [1], wrote cur.bng");
-        row("Save: 無題.bng is a title, not untitled", "Save", {.name = "無題.bng"}, "無題.bng [1], wrote 無題.bng");
+        row("Save: 無題.bng is a title, not untitled, and saves at once", "Save", {.name = "無題.bng"},
+            "無題.bng [1], wrote 無題.bng");
         row("New: unchanged document emptied at once", "New", {.changed = false}, "無題 []");
-        row("New: changed, No empties", "New", {.answer = vbNo}, "無題 []");
         row("New: changed, Cancel keeps everything", "New", {.answer = vbCancel}, "same");
         row("New: changed untitled, Yes saves and keeps the sheets",
             "New", {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
         row("New: changed untitled, Yes and dialog cancelled keeps everything",
             "New", {.name = untitled, .answer = vbYes}, "same, 1 dialog");
-        // Open after the question as a dropped file opens is test_drop's; here the dialog's part.
+        // Open after the question as a dropped file opens is the main window tests'; here the dialog's part.
         row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
         row("Open: changed untitled, Yes with Save As cancelled still opens",
             "Open", {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
@@ -49,8 +47,6 @@ private slots:
         row("Close: changed, Cancel keeps the window", "Close", {.answer = vbCancel}, "same, stays open");
         row("Close: changed untitled, Yes and dialog cancelled keeps the window",
             "Close", {.name = untitled, .answer = vbYes}, "same, 1 dialog, stays open");
-        row("Close: changed untitled, Yes saved through the dialog closes",
-            "Close", {.name = untitled, .answer = vbYes, .dialog = "q.bng"}, "q.bng [1], wrote q.bng, 1 dialog");
         row("Close: changed titled, Yes saves and closes", "Close", {.answer = vbYes}, "cur.bng [1], wrote cur.bng");
         // Fault mended: a save that failed still let the window close and lose the sheets.
         row("Close: failed save keeps the window", "Close", {.failSave = true, .answer = vbYes},
@@ -59,8 +55,6 @@ private slots:
             "other/x.bng [1], wrote other/x.bng, 1 dialog");
         // Fault mended: a failed Save As left the document named after a file never written.
         row("Save As: folder missing restores the document", "SaveAs", {.dialog = "missing/x.bng"},
-            "same, reported, 1 dialog");
-        row("Save As: directory at the target restores the document", "SaveAs", {.dialog = "adir"},
             "same, reported, 1 dialog");
     }
     void command() {
@@ -75,9 +69,8 @@ private slots:
         g.m.DocChanged = c.changed ? -1 : 0;
         g.Write("in.bng", "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
         g.Write("bad.bng", "junk");
-        QVERIFY(QDir(folder).mkdir("adir") && QDir(folder).mkdir("other"));
-        if (c.failSave) g.Write(c.name, "old");
-        if (c.failSave) g.m.BSheet[1] = "😀";
+        QVERIFY(QDir(folder).mkdir("other"));
+        if (c.failSave) g.Write(c.name, "old"), g.m.BSheet[1] = "😀";
         g.platform.answers = {c.answer};
         dialogs.open << (c.chosen.isEmpty() ? QString() : folder + c.chosen);
         dialogs.save << (c.dialog.isEmpty() ? QString() : folder + c.dialog);

@@ -13,14 +13,10 @@ cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DNUMBALO_DESKTOP_DIR="$home/applications" -DNUMBALO_MIME_DIR="$home/mime" >/dev/null
 cp "$program" "$work/build/numbalo" # the rules are under test, not the compiler
 install_into() { # root prefix [environment...]: installs, then checks the files; warnings go to $work/err
-  root=$1 prefix=$2; shift 2
+  root=$1 prefix=$2 entry=$1$home/applications/numbalo.desktop; shift 2
   env "$@" "$(command -v cmake)" --install "$work/build" --prefix "$prefix" >/dev/null 2>"$work/err" ||
     fail "install into $prefix: $(cat "$work/err")"
-  for f in "$prefix/numbalo" "$prefix/numbalo.hlp" "$prefix/numbalo.svg" "$home/applications/numbalo.desktop" \
-    "$home/mime/packages/numbalo.xml"; do
-    [ -f "$root$f" ] || fail "missing $root$f"
-  done
-  entry=$root$home/applications/numbalo.desktop
+  for f in "$prefix/numbalo" "$prefix/numbalo.hlp" "$prefix/numbalo.svg"; do [ -f "$root$f" ] || fail "no $root$f"; done
   grep -qx "Exec=\"$prefix/numbalo\" %f" "$entry" || fail "Exec line: $(grep Exec "$entry")"
   grep -qx "MimeType=application/x-numbalo-sheets;" "$entry" || fail "no MimeType line"
   cmp -s "$src/resources/numbalo-mime.xml" "$root$home/mime/packages/numbalo.xml" || fail "MIME description differs"
@@ -39,8 +35,7 @@ install_into "" "$work/app"
 # Without the tools the install still succeeds, quietly, and refreshes nothing.
 rm -rf "$home"
 install_into "" "$work/app" PATH="$work/nowhere"
-[ ! -s "$work/err" ] || fail "not quiet without the tools: $(cat "$work/err")"
-! refreshed "" || fail "refreshed without the tools"
+[ ! -s "$work/err" ] && ! refreshed "" || fail "not quiet, or refreshed, without the tools: $(cat "$work/err")"
 
 # Staged: every file under the stage, the entry naming the final place, nothing refreshed, neither under
 # the stage nor in the user's folders it names.

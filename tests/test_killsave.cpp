@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,13 +23,8 @@ void SetDocument(modMain& m, int version) {
         m.BBox[b].Caption = version ? std::to_string(b % 100) : b % 25 == 12 ? "@" : "";
 }
 bool SaveRecovery(modMain& m) { // an unsaved game in progress on the module's sheets
-    RecoveryState state;
-    std::copy(m.BSheet.begin(), m.BSheet.end(), state.names.begin());
+    RecoveryState state{m.BSheet, {}, m.DocDir, m.DocName, true, RecoveryRun{0, 0, 99, {5, 7, 23}, 3, false}};
     std::transform(m.BBox.begin(), m.BBox.end(), state.cells.begin(), [](const Cell& c) { return c.Caption; });
-    state.docDir = m.DocDir;
-    state.docName = m.DocName;
-    state.docChanged = true;
-    state.run = RecoveryRun{0, 0, 99, {5, 7, 23}, 3, false};
     return WriteRecovery(m.AppFolder, state);
 }
 const struct {
@@ -40,9 +36,6 @@ const struct {
                SaveSettings},
               {kRecoveryFileName, SetDocument, SaveRecovery}};
 constexpr int kKindCount = int(std::size(kKinds));
-struct Progress { // where the child got to, in memory shared with the test
-    std::atomic<long> started{0}, finished{0};
-};
 } // namespace
 
 class TestKillSave : public QObject {
@@ -63,57 +56,48 @@ private slots:
             }
         // Kills spread over two whole cycles of saves, however slow a build makes them.
         const auto spread = static_cast<quint32>(std::max<qint64>(5000, 2000 * cycle.elapsed()));
-        auto* progress = static_cast<Progress*>(
-            mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        // Saves the child started and finished, in memory shared with the test.
+        auto* progress = static_cast<std::atomic<long>*>(
+            mmap(nullptr, 2 * sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
         QVERIFY(progress != MAP_FAILED);
         QRandomGenerator rng(1313);
-        int midSave = 0, seen[kKindCount][2] = {};
-        long saves = 0;
+        int midSave = 0, saves = 0, seen[kKindCount][2] = {};
         QSet<QString> strays; // files beside the saved ones, left by killed saves
         for (int kill = 1; kill <= kills; ++kill) {
-            new (progress) Progress;
-            int ready[2];
-            QVERIFY(pipe(ready) == 0);
+            progress[0] = progress[1] = 0;
             const pid_t child = fork();
-            if (child == 0) { // saves every kind, version 1, 0, 1, ... until killed
-                (void)!write(ready[1], "r", 1);
+            if (child == 0) // saves every kind, version 1, 0, 1, ... until killed
                 for (int version = 1;; version ^= 1)
                     for (const auto& kind : kKinds) {
                         kind.set(g.m, version);
-                        ++progress->started;
+                        ++progress[0];
                         if (!kind.save(g.m))
                             _exit(3);
-                        ++progress->finished;
+                        ++progress[1];
                     }
-            }
-            char byte = 0;
-            QVERIFY(child > 0 && read(ready[0], &byte, 1) == 1);
-            close(ready[0]);
-            close(ready[1]);
-            usleep(rng.bounded(spread));
             int status = 0;
+            while (child > 0 && progress[0] == 0) // the instant counts from the child's first save
+                sched_yield();
+            usleep(rng.bounded(spread));
             QVERIFY(::kill(child, SIGKILL) == 0 && waitpid(child, &status, 0) == child);
             QVERIFY2(WIFSIGNALED(status), "the child stopped saving by itself: a save failed");
-            midSave += progress->started != progress->finished;
-            saves += progress->finished;
-            for (const QString& name : QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                     QDir::NoDotAndDotDot))
-                if (std::none_of(std::begin(kKinds), std::end(kKinds), [&](auto& k) { return name == k.file; }))
-                    strays.insert(name);
+            midSave += progress[0] != progress[1];
+            saves += int(progress[1]);
+            QStringList names = QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
             for (int k = 0; k < kKindCount; ++k) {
                 const QByteArray bytes = g.Read(kKinds[k].file);
                 const int version = bytes == versions[k][0] ? 0 : bytes == versions[k][1] ? 1 : -1;
-                QVERIFY2(version >= 0, qPrintable(QString("kill %1: %2 is no complete version").arg(kill).arg(
-                                                      kKinds[k].file)));
+                QVERIFY2(version >= 0,
+                         qPrintable(QString("kill %1: %2 is no whole version").arg(kill).arg(kKinds[k].file)));
                 ++seen[k][version];
+                names.removeAll(kKinds[k].file);
             }
+            strays.unite(QSet<QString>(names.begin(), names.end()));
         }
-        munmap(progress, sizeof(Progress));
-        QString summary = QString("%1 kills after %2 whole saves, %3 mid-save, %4 files left beside; versions 0/1:")
-                              .arg(kills).arg(saves).arg(midSave).arg(strays.size());
-        for (int k = 0; k < kKindCount; ++k)
-            summary += QString(" %1 %2/%3").arg(kKinds[k].file).arg(seen[k][0]).arg(seen[k][1]);
-        qInfo("%s", qPrintable(summary));
+        munmap(progress, 2 * sizeof(long));
+        qInfo("%d kills after %d whole saves, %d mid-save, %d files left beside; versions 0/1 of document, "
+              "settings, recovery: %d/%d %d/%d %d/%d", kills, saves, midSave, int(strays.size()), seen[0][0],
+              seen[0][1], seen[1][0], seen[1][1], seen[2][0], seen[2][1]);
         QVERIFY2(midSave > 0, "no kill landed inside a save");
         // A leftover the next save of its file reuses is harmless; one more with every killed save fills the
         // folder. Found as a fault: a new random name with each save piled them up.

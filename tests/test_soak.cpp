@@ -26,9 +26,8 @@ QString Broken(const modMain& m) {
                    ? QString()
                    : QString("%1 cells look selected in edit mode").arg(selected);
     const auto& record = m.CallRecord();
-    if (int(record.size()) != m.DrawCount())
-        return QString("%1 calls recorded, %2 counted").arg(record.size()).arg(m.DrawCount());
     std::array<bool, 101> called{};
+    if (int(record.size()) != m.DrawCount()) return QString("%1 calls counted").arg(m.DrawCount());
     for (std::size_t i = 0; i < record.size(); ++i) {
         called[std::size_t(record[i])] = true;
         if (const std::size_t back = record.size() - 1 - i; back < kHistorySize && m.NumLog[back] != record[i])
@@ -60,17 +59,13 @@ RecoveryState Expected(const modMain& m) {
 // Right after any step: a run is in the file at once, an unchanged document leaves none, and an
 // edit-mode file (its write may wait for the end of a burst of typing) holds no run.
 QString RecoveryBroken(const modMain& m, const RecoveryFile& file) {
-    if (file.status == RecoveryFile::Status::Bad) return "the recovery file does not read back";
     const bool exists = file.status == RecoveryFile::Status::Read;
-    if (!m.IsEditMode()) {
-        const RecoveryState now = Expected(m);
-        if (!exists || !file.state.run || file.state.run != now.run || file.state.cells != now.cells)
-            return QString("the recovery file holds %1 calls, the run %2")
-                .arg(exists && file.state.run ? qsizetype(file.state.run->calls.size()) : -1)
-                .arg(m.CallRecord().size());
-    } else if (exists && (m.DocChanged == 0 || file.state.run))
-        return "a recovery file with nothing to lose";
-    return {};
+    if (file.status == RecoveryFile::Status::Bad) return "the recovery file does not read back";
+    if (!m.IsEditMode() && !(exists && file.state.run && file.state.run == Expected(m).run &&
+                             file.state.cells == Expected(m).cells))
+        return QString("the recovery file does not hold the run of %1 calls").arg(m.CallRecord().size());
+    return m.IsEditMode() && exists && (m.DocChanged == 0 || file.state.run) ? "a recovery file with nothing to lose"
+                                                                              : QString();
 }
 
 } // namespace
@@ -128,14 +123,12 @@ private slots:
         QVERIFY(keeper.ownsRecovery());
         keeper.Watch();
         QRandomGenerator rng(2024);
-        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-            {Qt::Key_Left, {}}, {Qt::Key_Right, {}},  {Qt::Key_Up, {}}, {Qt::Key_Down, {}},
-            {Qt::Key_Tab, {}},  {Qt::Key_Return, {}}, {Qt::Key_At, {}}, {Qt::Key_0, {}},
-            {Qt::Key_3, {}},    {Qt::Key_7, {}},      {Qt::Key_9, {}},  {Qt::Key_Z, Qt::ControlModifier}};
-        const QStringList commands{"mn_New", "mnDelete", "mn_SheetDel", "mn_Clear", "mn_Start", "mn_End", "mnSheetRand",
-                                   "mnRand", "mnFreehole", "mn_Save", "mn_Open", "mnPopHole", "RealRun", "RandRun",
-                                   "Start", "Stop", "Random", "FreeHole", "Del", "mnSheetAbout", "mnOption",
-                                   "mnSheetName", "mn_Ver", "mn_Undo"};
+        const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right,  Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Return,
+                                Qt::Key_At,   Qt::Key_0,      Qt::Key_3,  Qt::Key_7,    Qt::Key_9,   Qt::Key_Z};
+        const QStringList commands = QString("mn_New mnDelete mn_SheetDel mn_Clear mn_Start mn_End mnSheetRand "
+                                             "mnRand mnFreehole mn_Save mn_Open mnPopHole RealRun RandRun Start Stop "
+                                             "Random FreeHole Del mnSheetAbout mnOption mnSheetName mn_Ver mn_Undo")
+                                         .split(' ');
         const QStringList dropped{"in.bng", "bad.bng", "in.txt"};
         const auto openDialogs = [&] {
             QList<QWidget*> open;
@@ -143,8 +136,7 @@ private slots:
                 if (top != &w && top->isVisible()) open << top;
             return open;
         };
-        int opened = 0, closed = 0, runs[2] = {0, 0}, takeBacks = 0, declined = 0;
-        int drops[4] = {0, 0, 0, 0}; // taken; refused during a run, for not being a .bng, under a dialog
+        int opened = 0, closed = 0, runs[2] = {0, 0}, takeBacks = 0, declined = 0, drops[2] = {0, 0}; // refused, taken
         for (int step = 0; step < steps; ++step) {
             const int answer = rng.bounded(3) == 0 ? vbNo : vbYes;
             g.platform.answers = {answer};
@@ -153,9 +145,10 @@ private slots:
             const int what = int(rng.bounded(15)); // drops and dialog buttons less often than the rest
             const bool wasEditing = g.m.IsEditMode();
             const auto dialogs = openDialogs().size();
-            if (what < 4) {
-                const auto& [key, modifiers] = keys[rng.bounded(int(std::size(keys)))];
-                QTest::keyClick(&w, key, rng.bounded(8) == 0 ? modifiers | Qt::ShiftModifier : modifiers);
+            if (what < 4) { // Ctrl+Z is the take-back
+                const Qt::Key key = keys[rng.bounded(int(std::size(keys)))];
+                QTest::keyClick(&w, key, (key == Qt::Key_Z ? Qt::ControlModifier : Qt::NoModifier) |
+                                             (rng.bounded(8) == 0 ? Qt::ShiftModifier : Qt::NoModifier));
             } else if (what < 8) { // a cell or LBInput
                 QTest::mouseClick(what < 6 ? w.cell(int(rng.bounded(kBoxes))) : w.findChild<QLabel*>("LBInput"),
                                   Qt::LeftButton);
@@ -168,21 +161,18 @@ private slots:
                 for (QWidget* dialog : openDialogs())
                     buttons << dialog->findChildren<QPushButton*>();
                 if (!buttons.isEmpty()) QTest::mouseClick(buttons[rng.bounded(int(buttons.size()))], Qt::LeftButton);
-            } else { // only a .bng file is taken, and not during a run or under a modal dialog (test_drop has the rest)
+            } else { // only a .bng file is taken, and not during a run or under a modal dialog (the main window tests have the rest)
                 const QString name = dropped[rng.bounded(int(dropped.size()))];
                 const RecoveryState before = Expected(g.m); // the document and the run
                 const bool mayOpen = wasEditing && !QApplication::activeModalWidget();
                 QMimeData data;
                 data.setUrls({QUrl::fromLocalFile(Q(folder) + name)});
-                const QPointF at = w.rect().center();
-                const auto actions = Qt::CopyAction | Qt::MoveAction;
-                QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(&w, &enter);
-                QDropEvent event(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(&w, &event);
+                QDragEnterEvent enter(w.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QDropEvent event(w.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(&w, &enter), QApplication::sendEvent(&w, &event);
                 QCoreApplication::processEvents(); // the Open it queued
                 const bool taken = event.isAccepted();
-                ++drops[taken ? 0 : !wasEditing ? 1 : mayOpen ? 2 : 3];
+                drops[taken] += taken || !wasEditing; // refused during a run
                 QVERIFY2(taken == (mayOpen && name.endsWith(".bng")) && enter.isAccepted() == taken &&
                              (taken || Expected(g.m) == before),
                          qPrintable(QString("step %1: a drop of %2 %3").arg(step).arg(name).arg(taken)));
@@ -195,9 +185,9 @@ private slots:
             // The question about a take-back: No leaves the run alone, Yes removes exactly the latest call.
             if (!g.platform.asked.filter(" | 取り消し | ").isEmpty()) {
                 const auto& now = g.m.CallRecord();
-                const bool tookBack =
-                    now.size() + 1 == record.size() && std::equal(now.begin(), now.end(), record.begin());
-                QVERIFY2(answer == vbYes ? tookBack : now == record,
+                QVERIFY2(answer == vbYes ? now.size() + 1 == record.size() && std::equal(now.begin(), now.end(),
+                                                                                         record.begin())
+                                         : now == record,
                          qPrintable(QString("step %1: take-back").arg(step)));
                 ++(answer == vbYes ? takeBacks : declined);
             }
@@ -213,8 +203,8 @@ private slots:
                                ? file.status == RecoveryFile::Status::None
                                : file.status == RecoveryFile::Status::Read && file.state == Expected(g.m);
                 }, 1500), qPrintable(QString("step %1: the recovery file did not settle").arg(step)));
-                const QStringList known{kRecoveryFileName, "numbalo.rcv.lock", kSettingsFileName,
-                                        "in.bng",          "bad.bng",          "in.txt"};
+                const QStringList known = dropped + QStringList{kRecoveryFileName, "numbalo.rcv.lock",
+                                                                kSettingsFileName};
                 for (const QString& name :
                      QDir(Q(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
                     QVERIFY2(known.contains(name), qPrintable("left in the folder: " + name));
@@ -224,9 +214,7 @@ private slots:
         }
         keeper.Finish();
         QVERIFY(ReadRecovery(folder).status == RecoveryFile::Status::None);
-        qInfo("%d steps: %d RealRun and %d RandRun runs, dialogs %d times opened, %d closed, %d calls taken back and "
-              "%d kept, drops %d taken, refused %d during a run, %d not a .bng, %d under a dialog", steps, runs[0],
-              runs[1], opened, closed, takeBacks, declined, drops[0], drops[1], drops[2], drops[3]);
+        // Every kind of step happened: runs of both modes, dialogs, both answers to a take-back, both kinds of drop.
         QVERIFY(runs[0] > 0 && runs[1] > 0 && opened > 0 && closed > 0);
         QVERIFY(takeBacks > 0 && declined > 0 && drops[0] > 0 && drops[1] > 0);
     }
