@@ -161,7 +161,7 @@ private slots:
                 for (QWidget* dialog : openDialogs())
                     buttons << dialog->findChildren<QPushButton*>();
                 if (!buttons.isEmpty()) QTest::mouseClick(buttons[rng.bounded(int(buttons.size()))], Qt::LeftButton);
-            } else { // only a .bng file is taken, and not during a run or under a modal dialog (the main window tests have the rest)
+            } else { // only a .bng is taken, not in a run or under a dialog (the main window tests have the rest)
                 const QString name = dropped[rng.bounded(int(dropped.size()))];
                 const RecoveryState before = Expected(g.m); // the document and the run
                 const bool mayOpen = wasEditing && !QApplication::activeModalWidget();
