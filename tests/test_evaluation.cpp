@@ -1,5 +1,11 @@
+// The evaluation after calls, against a plain reference; taking the latest call back and restoring a run,
+// both of which must leave exactly the state that playing the remaining calls from Start leaves.
 #include "fakeplatform.h"
 #include "numbers.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 const QString kNoReach = "現在、ﾘｰﾁはありません。";
 QString Reach(const QString& list) { return "ﾘｰﾁ番号は、" + list + "です。"; }
@@ -57,27 +63,25 @@ struct PlainEvaluation {
                 reaches += count == 4;
                 bingos += count == 5;
             }
-            const auto report = [&](const char* word, int n, Colour colour) {
-                mess[s].Caption += (mess[s].Caption.empty() ? "" : " ") + std::string(word) + std::to_string(n);
-                mess[s].BackColor = colour;
-            };
-            if (reaches > 0) report("Reach", reaches, Colour::Blue);
-            if (bingos > 0) report("Bingo", bingos, Colour::Red);
+            for (const auto& [word, n, colour] :
+                 {std::tuple{"Reach", reaches, Colour::Blue}, std::tuple{"Bingo", bingos, Colour::Red}})
+                if (n > 0) {
+                    const std::string& shown = mess[s].Caption;
+                    mess[s] = {(shown.empty() ? "" : shown + " ") + word + std::to_string(n), colour};
+                }
         }
         QStringList list;
         for (int n = 0; n < 100; ++n)
             if (reachNum[std::size_t(n)]) list << QString::number(n);
         status = (list.isEmpty() ? kNoReach : Reach(list.join("、"))).toStdString();
     }
-    // Start, then the calls.
-    void Play(const QList<int>& calls) {
+    void Play(const QList<int>& calls) { // Start, then the calls
         cell = {}, hit = {};
         Evaluate(kNoNumber);
         for (int n : calls)
             Evaluate(n);
     }
-    // The first difference from the module, or an empty text.
-    QString Differs(const modMain& m) const {
+    QString Differs(const modMain& m) const { // the first difference from the module, or an empty text
         for (int b = 0; b < kBoxes; ++b)
             if (hit[b] != (m.HitFlag[b] == -1) || cell[b].BackColor != m.BBox[b].BackColor ||
                 cell[b].ForeColor != m.BBox[b].ForeColor)
@@ -89,6 +93,33 @@ struct PlainEvaluation {
     }
 };
 
+namespace {
+using Calls = std::vector<std::int16_t>;
+// A game before Start, the same for the same seed: random sheets whose numbers come from the range, with
+// free holes, empty cells and numbers twice, a random cell selected, and the same folder in every game.
+std::unique_ptr<Game> Prepared(SettingRecord settings, quint32 seed) {
+    QRandomGenerator rng(seed);
+    auto g = std::make_unique<Game>(settings);
+    g->m.ShowRunModeButtons();
+    g->m.DocDir = "/games/";
+    for (int b = 0; b < kBoxes; ++b) {
+        const int kind = int(rng.bounded(20)), n = rng.bounded(int(settings.MinNumber), settings.MaxNumber + 1);
+        g->m.BBox[b].Caption = kind == 0 ? "@" : kind == 1 ? "" : std::to_string(n);
+    }
+    g->m.BBox_MouseDown(int(rng.bounded(kBoxes)), kLeftButton);
+    return g;
+}
+
+// Start and the calls one by one, or the calls restored as a rolling run.
+QString Replayed(SettingRecord settings, quint32 seed, const Calls& calls, bool restore = false) {
+    const auto g = Prepared(settings, seed);
+    restore ? g->m.RestoreRun(settings, calls, int(calls.size()), true) : g->m.Start();
+    for (int n : restore ? Calls() : calls)
+        g->Call(n);
+    return g->platform.asked.isEmpty() || !restore ? Snapshot(g->m) : "asked " + g->platform.asked.join(", ");
+}
+} // namespace
+
 class TestEvaluation : public QObject {
     Q_OBJECT
 private slots:
@@ -96,18 +127,13 @@ private slots:
         QTest::addColumn<Eval>("e");
         const auto row = [](const QString& name, const Eval& e) { QTest::newRow(qPrintable(name)) << e; };
         const QList<int> c1to4{1, 2, 3, 4};
-        row("free holes at Start make a reach without Hit!", {{"@ @ @ @ 9"}, {}, "Reach1/B", Reach("9")});
-        row("empty missing cell lists 0 even outside the range", {{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
-        row("Hit! goes at the next call without a hit", {{"1 50"}, {1, 5}, "/F", kNoReach});
-        row("a number called again gives no Hit!", {{"1"}, {1, 1}, "/F", kNoReach});
-
+        row("free holes at Start make a reach without Hit!, an empty missing cell lists 0",
+            {{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
+        row("Hit! goes at a call without a new hit, as a number called again", {{"1"}, {1, 1}, "/F", kNoReach});
         row("+5, 05, '5 ' and 5. on one sheet all hit by 5", {{"+5 05 5_ 5. 9"}, {5}, "Hit! Reach1/B", Reach("9")});
-        row("completed reach counts as a bingo only", {{"1 2 3 4 5"}, {1, 2, 3, 4, 5, 77}, "Bingo1/R", kNoReach});
-        row("numbers missing on several sheets listed once, ascending",
-            {{"1 2 3 4 23", "1 2 3 4 5", "1 2 3 4 23"}, c1to4, "Hit! Reach1/B", Reach("5、23")});
-        row("fractions never hit, listed as the nearest whole, halves to even",
+        row("fractions never hit, listed ascending as the nearest whole, halves to even",
             {{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
-        // Row 0 is a bingo, column 0 a reach missing 20; cell 0 lies in both.
+        // Row 0 is a bingo (no longer counted as a reach), column 0 a reach missing 20; cell 0 lies in both.
         row("red wins over blue where a bingo crosses a reach",
             {{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."}, {1, 2, 3, 4, 5, 6, 7, 8, 30},
              "Hit! Reach1 Bingo1/R", Reach("20"),
@@ -144,7 +170,8 @@ private slots:
     // Random games with odd cell texts, numbers outside every range and take-backs: after every
     // step the module shows what the plain evaluation of the remaining calls gives.
     void agreesWithPlainEvaluation() {
-        const std::vector<std::string> odd{"@", "", "+5", "05", "5.", "5.5", "4.5", ".5", "150", "-3", "100", "99.5"};
+        const std::vector<std::string> odd{"@",  "",    "+5",  "05", "5 ",  "5.",   "5.5",
+                                           "4.5", ".5", "150", "-3", "100", "99.5", std::string(400, '9')};
         QRandomGenerator rng(2024);
         for (int game = 0; game < 300; ++game) {
             Game g;
@@ -171,6 +198,109 @@ private slots:
                          qPrintable(QString("game %1 step %2: %3").arg(game).arg(step).arg(differs)));
             }
         }
+    }
+
+    // Random games of calls and take-backs: after every take-back the game equals the state before the calls
+    // taken back; at the end it equals its calls played from Start, and those calls restored.
+    void takeBackEqualsFewerCalls_data() {
+        QTest::addColumn<QList<int>>("row"); // mode, lowest, highest, games
+        QTest::newRow("RealRun past 100 calls, numbers repeat") << QList<int>{0, 0, 99, 120};
+        QTest::newRow("RandRun 10..34 to the end of the range") << QList<int>{1, 10, 34, 150};
+    }
+    void takeBackEqualsFewerCalls() {
+        QFETCH(QList<int>, row);
+        const int mode = row[0], lo = row[1], hi = row[2], games = row[3], size = hi - lo + 1;
+        for (int game = 0; game < games; ++game) {
+            const quint32 seed = quint32(1000 * mode + lo + 7919 * game);
+            const SettingRecord setup = Setting(mode, lo, hi);
+            QRandomGenerator rng(~seed);
+            const auto a = Prepared(setup, seed);
+            a->m.Start();
+            const int length = mode ? size : 101 + int(rng.bounded(60));
+            Calls calls;
+            QStringList after; // after[k]: the state after the first k calls, just before the next
+            while (int(calls.size()) < length) {
+                if (calls.empty() || rng.bounded(8) != 0) {
+                    after.resize(qsizetype(calls.size()));
+                    after << Snapshot(a->m);
+                    int n = int(rng.bounded(100));
+                    if (mode) { // a roulette tick, then an uncalled number of the range, often the one shown
+                        a->m.Timer1_Timer();
+                        do
+                            n = rng.bounded(2) ? Q(a->m.LBInput).toInt() : lo + int(rng.bounded(size));
+                        while (std::find(calls.begin(), calls.end(), n) != calls.end());
+                    }
+                    a->Call(n);
+                    calls.push_back(std::int16_t(n));
+                    continue;
+                }
+                if (!mode) // a digit typed before the take-back
+                    a->m.Form_KeyDown(vk::Digit0 + int(rng.bounded(10)), 0);
+                for (int back = 1 + int(rng.bounded(3)); back > 0 && !calls.empty(); --back) {
+                    QVERIFY(a->m.MenuEnabled("mn_Undo"));
+                    a->platform.onAsk = [&] { // the roulette rolls on under the question
+                        a->m.Timer1_Timer();
+                        a->m.Timer1_Timer();
+                    };
+                    a->m.TakeBackLastCall();
+                    calls.pop_back();
+                }
+                a->m.RestoreRun(Setting(1, 10, 40), Calls{9, 4}, 2, false); // during a run a restore does nothing
+                QCOMPARE(Snapshot(a->m), after.value(qsizetype(calls.size())));
+            }
+            QCOMPARE(Snapshot(a->m), Replayed(setup, seed, calls));
+            QCOMPARE(Replayed(setup, seed, calls, true), Snapshot(a->m));
+            QCOMPARE(a->m.MenuEnabled("mn_Undo"), !mode); // a drawn range used up takes nothing back
+        }
+    }
+
+    // What an answer does, and what a call or End made under the open question leaves (the roulette
+    // rolling under it is the property test's); the changed mark stays as it was.
+    void takeBackQuestion() {
+        for (const auto& [meanwhile, history] : // history: LBNum: LBLog(0) LBLog(1)
+             {std::pair<QString, QString>{"", "3:23 12"}, {"call", "4:5 23"}, {"end", "0: "}}) {
+            Game g;
+            g.m.Start();
+            for (int n : {7, 12, 23})
+                g.Call(n);
+            g.m.DocChanged = -1;
+            const QString before = Snapshot(g.m);
+            g.platform.answers = {meanwhile.isEmpty() ? vbNo : vbYes}; // End's question, if any, also Yes
+            g.platform.onAsk = [&, what = meanwhile] {
+                what == "call" ? g.Call(5) : what == "end" ? g.m.End() : void();
+            };
+            g.m.TakeBackLastCall();
+            QCOMPARE(g.platform.asked.value(1), "番号 23 の呼び出しを取り消します。よろしいですか? | 取り消し | 52");
+            QCOMPARE(Q(g.m.LBNum + ":" + g.m.LBLog[0] + " " + g.m.LBLog[1]), history);
+            QCOMPARE(int(g.m.DocChanged), -1);
+            if (meanwhile.isEmpty()) QCOMPARE(Snapshot(g.m), before);
+        }
+    }
+
+    // A number taken back is uncalled again: the roulette may show it, and the range's end counts it as not drawn.
+    void takenBackNumberIsDrawnAgain() {
+        Game g(Setting(1, 0, 24));
+        g.m.Start();
+        for (int n = 0; n < 24; ++n)
+            g.Call(n);
+        g.m.TakeBackLastCall();
+        g.platform.scripted = {0.93f}; // 23 of the two numbers left, 23 and 24; then 24 is left: the run goes on
+        for (const QString shown : {"23 23", "24 24"}) {
+            g.m.Timer1_Timer();
+            QCOMPARE(Q(g.m.LBInput + " " + g.m.LBNum), shown);
+            g.m.LBInput_Click();
+        }
+        g.m.Timer1_Timer();
+        QVERIFY(g.m.IsEditMode());
+    }
+
+    // A drawn game restored not rolling leaves the roulette off (a restore during a run: the property test's).
+    void restoreNotRolling() {
+        Game g;
+        g.m.RestoreRun(Setting(1, 10, 40), Calls{9, 4}, 2, false);
+        QCOMPARE(QString("%1 %2 ").arg(Q(g.m.LBLineMess)).arg(g.m.Timer1Enabled) + Q(g.m.LBNum),
+                 "実行中 / 乱数形式 0 2");
+        QVERIFY(g.platform.asked.isEmpty() && g.m.SysSetting == Setting(1, 10, 40) && g.m.RandRunPressed);
     }
 };
 

@@ -2,16 +2,14 @@
 # The per-user install, the same without the database tools, and a staged install, all into a temporary
 # folder. Arguments: the source folder and the built program.
 set -eu
-src=$1 program=$2
-work=$(mktemp -d)
+src=$1 work=$(mktemp -d) && home=$work/home
 trap 'rm -rf "$work"' EXIT
-home=$work/home
 fail() { echo "FAIL: $*" >&2; exit 1; }
 has() { command -v "$1" >/dev/null 2>&1; }
 
 cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DNUMBALO_DESKTOP_DIR="$home/applications" -DNUMBALO_MIME_DIR="$home/mime" >/dev/null
-cp "$program" "$work/build/numbalo" # the rules are under test, not the compiler
+cp "$2" "$work/build/numbalo" # the rules are under test, not the compiler
 install_into() { # root prefix [environment...]: installs, then checks the files; warnings go to $work/err
   root=$1 prefix=$2 entry=$1$home/applications/numbalo.desktop; shift 2
   env "$@" "$(command -v cmake)" --install "$work/build" --prefix "$prefix" >/dev/null 2>"$work/err" ||
@@ -28,9 +26,8 @@ refreshed() { [ -f "$1$home/mime/globs2" ] || [ -f "$1$home/applications/mimeinf
 install_into "" "$work/app"
 ! has update-mime-database || grep -q "application/x-numbalo-sheets:\*\.bng" "$home/mime/globs2" ||
   fail "MIME database not refreshed"
-! has update-desktop-database ||
-  grep -q "application/x-numbalo-sheets=numbalo.desktop;" "$home/applications/mimeinfo.cache" ||
-  fail "desktop database not refreshed"
+! has update-desktop-database || grep -q "application/x-numbalo-sheets=numbalo.desktop;" \
+  "$home/applications/mimeinfo.cache" || fail "desktop database not refreshed"
 
 # Without the tools the install still succeeds, quietly, and refreshes nothing.
 rm -rf "$home"
@@ -41,7 +38,6 @@ install_into "" "$work/app" PATH="$work/nowhere"
 # the stage nor in the user's folders it names.
 find "$home" | sort >"$work/before"
 install_into "$work/stage" "$work/final" DESTDIR="$work/stage"
-find "$home" | sort | cmp -s - "$work/before" && [ ! -e "$work/final" ] ||
-  fail "a staged install wrote outside the stage"
+find "$home" | sort | cmp -s - "$work/before" && [ ! -e "$work/final" ] || fail "staged, but wrote outside the stage"
 ! refreshed "$work/stage" || fail "a staged install refreshed a database"
 echo "install checks passed"

@@ -1,4 +1,5 @@
-// Starting and ending a run, the keys of a typed run, and the random sheet fill with its seeding.
+// Starting and ending a run, the keys of a typed run, the random sheet fill with its seeding, and the
+// document commands with their save-changes question.
 #include "fakeplatform.h"
 
 #include <set>
@@ -10,27 +11,23 @@ struct Exhaust {
 };
 Q_DECLARE_METATYPE(Exhaust)
 
+// A command, or several in turn, on a document whose first sheet begins "1 2 3".
+struct Command {
+    QString command = {};      // New, Open, Save, SaveAs, Close
+    QString name = "cur.bng";  // the document's file title, in the temporary folder
+    bool changed = true, failSave = false; // failSave: the old file stays, but a sheet name has no CP932 form
+    int answer = 0;            // to the save-changes question; 0: none expected
+    QString chosen = "in.bng"; // in the open dialog ("" cancels); bad.bng is refused
+    QString dialog = {};       // in the save dialog ("" cancels)
+};
+Q_DECLARE_METATYPE(Command)
+
 class TestRunControl : public QObject {
     Q_OBJECT
 private slots:
-    // Answered No, Start changes nothing; answered Yes, it starts the run (RandRun with the roulette).
-    void startQuestion() {
-        for (const int mode : {0, 1}) {
-            Game g(Setting(mode, 0, 99));
-            g.platform.answers = {vbNo, vbYes};
-            const QString before = Snapshot(g.m), modeText = mode ? "乱数形式" : "実戦形式";
-            g.m.Start();
-            QCOMPARE(Snapshot(g.m), before);
-            g.m.Start();
-            QCOMPARE(g.platform.asked, QStringList(2, "ビンゴを" + modeText + "で開始します。よろしいですか? | 開始 | 52"));
-            QCOMPARE(Q(g.m.LBLineMess), "実行中 / " + modeText);
-            QVERIFY(g.m.Timer1Enabled == (mode == 1) && g.m.RunLabelsVisible);
-        }
-    }
-
+    // Start answered No changes nothing; Yes starts the roulette. The range then runs out by itself.
     void rangeExhaustedEndsTheRun_data() {
         QTest::addColumn<Exhaust>("c");
-        QTest::newRow("range 10..34 ends itself after 25 calls") << Exhaust{10, 34, 25};
         // Faults mended: the draw loop never ended when the range changed under the run to numbers all called;
         // running out under the End question let a late No put the run caption back (or a late Yes end it twice).
         QTest::newRow("range changed to numbers all called") << Exhaust{0, 99, 30, 5, 29};
@@ -40,7 +37,13 @@ private slots:
     void rangeExhaustedEndsTheRun() {
         QFETCH(Exhaust, c);
         Game g(Setting(1, c.lo, c.hi));
+        g.platform.answers = {vbNo};
+        const QString before = Snapshot(g.m);
         g.m.Start();
+        QCOMPARE(Snapshot(g.m), before);
+        g.m.Start();
+        QCOMPARE(g.platform.asked, QStringList(2, "ビンゴを乱数形式で開始します。よろしいですか? | 開始 | 52"));
+        QVERIFY(Q(g.m.LBLineMess) == "実行中 / 乱数形式" && g.m.RunLabelsVisible);
         std::set<int> called;
         while (called.size() < std::size_t(c.calls)) {
             if (c.newLo >= 0) // call lo, lo + 1, ... in order; two ticks each
@@ -50,7 +53,7 @@ private slots:
             const int n = Q(g.m.LBInput).toInt();
             g.m.LBInput_Click();
             QVERIFY(n >= c.lo && n <= c.hi && called.insert(n).second);
-            QVERIFY(g.platform.asked.size() == 1 && g.m.Timer1Enabled); // only Start asked
+            QVERIFY(g.platform.asked.size() == 2 && g.m.Timer1Enabled); // only Start asked
         }
         if (c.newLo >= 0) g.m.SysSetting = Setting(1, c.newLo, c.newHi);
         g.platform.rndLimit = g.platform.rnds + 10000;
@@ -64,30 +67,25 @@ private slots:
         };
         c.endAnswer ? g.m.End() : g.m.Timer1_Timer();
         const int size = c.newLo >= 0 ? c.newHi - c.newLo + 1 : c.hi - c.lo + 1;
-        QCOMPARE(g.platform.asked.mid(1), (c.endAnswer ? QStringList{"実行を終了します。よろしいですか? | 終了 | 52"} : QStringList())
-                                              << QString("回数が%1回に到達したので終了します。 | 終了 | 54").arg(size));
+        QStringList asked{QString("回数が%1回に到達したので終了します。 | 終了 | 54").arg(size)};
+        if (c.endAnswer) asked.prepend("実行を終了します。よろしいですか? | 終了 | 52");
+        QCOMPARE(g.platform.asked.mid(2), asked);
         QCOMPARE(during, "一時停止");
         QCOMPARE(Q(g.m.LBLineMess), "編集モード");
         QVERIFY(!g.m.Timer1Enabled && !g.m.MenuEnabled("mn_End") && g.m.BBox[60].BackColor == Colour::White);
         g.m.Timer1_Timer();
-        QVERIFY(g.m.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 3 : 2));
+        QVERIFY(g.m.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 4 : 3));
     }
 
-    void realRunKeys_data() {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<QString>("state"); // LBInput / LBNum / NumLog(0)
-        QTest::newRow("Enter calls 23") << QList<int>{49, 50, 51, 13} << "/1/23";
-        QTest::newRow("keypad digits and separator call 12") << QList<int>{97, 98, 108} << "/1/12";
-        QTest::newRow("digits after a call start afresh") << QList<int>{49, 50, 51, 13, 52} << "4/1/23";
-        QTest::newRow("Enter right after a call does nothing") << QList<int>{48, 55, 13, 13} << "/1/7";
-    }
+    // The last two digits typed count; Enter or the keypad separator calls, Enter right after a call does
+    // nothing, and a digit after a call starts afresh.
     void realRunKeys() {
-        QFETCH(QList<int>, keys);
         Game g;
         g.m.Start();
-        for (int key : keys)
+        for (int key : {49, 50, 51, 13, 13, 97, 98, 108, 52})
             g.m.Form_KeyDown(key, 0);
-        QTEST(QString("%1/%2/%3").arg(Q(g.m.LBInput), Q(g.m.LBNum)).arg(g.m.NumLog[0]), "state");
+        QCOMPARE(QString("%1/%2/%3 %4").arg(Q(g.m.LBInput), Q(g.m.LBNum)).arg(g.m.NumLog[0]).arg(g.m.NumLog[1]),
+                 "4/2/12 23");
     }
 
     // The run ends inside the last call's closing yield. Fault mended: the roulette of a run
@@ -112,77 +110,44 @@ private slots:
         QCOMPARE(int(g.m.NumLog[0]), 7); // the history stays until the next Start
     }
 
-    void fill_data() {
-        QTest::addColumn<int>("lo");
-        QTest::addColumn<int>("hi");
-        QTest::addColumn<QString>("keys"); // all sheets: "random", answered No first; the current sheet: scripted
-        QTest::newRow("all sheets, default range 0..99") << 0 << 99 << "random";
-        // A hand-edited settings file may give fewer than 25 numbers; every cell must still be a text the
-        // document reader takes.
-        QTest::newRow("all sheets, range 50..60 fills loadable cells") << 50 << 60 << "random";
-        QTest::newRow("current sheet: equal keys keep MinNumber 10, 11, ...") << 10 << 60 << "equal";
-        QTest::newRow("current sheet: rising keys put the highest first") << 10 << 99 << "rising";
-    }
+    // All sheets: answered No nothing changes, Yes gives each sheet distinct plain numbers of the range, shuffled
+    // apart; a hand-edited settings file may give fewer than 25 numbers, every cell must still load. The current
+    // sheet alone: its numbers sorted by a key each, highest key first. Both reseed first, one key per number.
     void fill() {
-        QFETCH(int, lo);
-        QFETCH(int, hi);
-        QFETCH(QString, keys);
-        const bool all = keys == "random";
-        const int size = hi - lo + 1, distinct = std::min(size, kCellsPerSheet);
-        Game g(Setting(0, lo, hi));
-        SetSheet(g.m, 2, ". . . . .\n. . . . .\n. . @ . .");
+        Game g(Setting(0, 50, 60));
         g.m.BSheet[2] = "Mine";
-        g.m.CurBox = 77; // on sheet 3
-        QStringList order; // the current sheet's cells from the scripted keys
-        for (int n = lo; n <= hi && !all; ++n) {
-            g.platform.scripted << (keys == "rising" ? float(n - lo) / float(size) : 0.5f);
-            order << QString::number(keys == "rising" ? hi + lo - n : n);
-        }
         g.platform.answers = {vbNo};
         const QString before = Snapshot(g.m);
-        if (all) g.m.FillAllSheetsRandom(); // answered No: nothing changes
+        g.m.FillAllSheetsRandom();
         QCOMPARE(Snapshot(g.m), before);
-        all ? g.m.FillAllSheetsRandom() : g.m.FillCurrentSheetRandom();
-        QCOMPARE(g.platform.randomizes, all ? 2 : 1); // reseeded before the question
-        QCOMPARE(g.platform.rnds, (all ? kSheets : 1) * size); // one key per number of the range
+        g.m.FillAllSheetsRandom();
+        QVERIFY(g.platform.randomizes == 2 && g.platform.rnds == kSheets * 11);
+        const auto cells = [&](int s) { return SheetText(g.m, s).split(QRegularExpression("\\s")); };
         for (int s = 0; s < kSheets; ++s) {
-            const QStringList cells = SheetText(g.m, s).split(QRegularExpression("\\s")).mid(0, distinct);
-            if (!all && s != 3) { // others untouched
-                QCOMPARE(cells.count("."), s == 2 ? distinct - 1 : distinct);
-                continue;
-            }
-            QCOMPARE(QSet<QString>(cells.begin(), cells.end()).size(), distinct);
-            for (const QString& text : cells) // plain decimal in the range
-                QVERIFY2(text == QString::number(text.toInt()) && text.toInt() >= lo && text.toInt() <= hi,
+            const QStringList in = cells(s).mid(0, 11);
+            QCOMPARE(QSet<QString>(in.begin(), in.end()).size(), 11);
+            for (const QString& text : in)
+                QVERIFY2(text == QString::number(text.toInt()) && text.toInt() >= 50 && text.toInt() <= 60,
                          qPrintable(text));
         }
-        if (all)
-            QVERIFY(SheetText(g.m, 0) != SheetText(g.m, 1)); // sheets are shuffled independently
-        else
-            QCOMPARE(SheetText(g.m, 3).split(QRegularExpression("\\s")), order.mid(0, kCellsPerSheet));
+        QVERIFY(cells(0) != cells(1));
         QCOMPARE(Q(g.m.BSheet[2]) + QString::number(g.m.DocChanged), "Mine-1");
         const EncodedDocument doc = EncodeDocument(g.m);
         QVERIFY(doc.error.empty() && ParseDocument(doc.bytes).has_value());
+        g.m.SysSetting = Setting(0, 10, 99);
+        g.m.CurBox = 77; // on sheet 3
+        QStringList highestFirst, others = cells(2) + cells(4);
+        for (int n = 10; n <= 99; ++n)
+            g.platform.scripted << float(n - 10) / 90.0f, highestFirst.prepend(QString::number(n));
+        g.m.FillCurrentSheetRandom();
+        QVERIFY(g.platform.randomizes == 3 && g.platform.rnds == kSheets * 11 + 90);
+        QVERIFY(cells(3) == highestFirst.mid(0, kCellsPerSheet) && cells(2) + cells(4) == others);
     }
 
-    // The program's random source is seeded at start from the clock and an entropy source; the fills
-    // reseed it from the clock alone. Fault mended: every start rolled the same numbers.
-    void seeding_data() {
-        QTest::addColumn<quint64>("clock");   // the second start's clock; the first one reads 1,000,000
-        QTest::addColumn<quint32>("entropy"); // the second start's entropy; the first one reads 7
-        QTest::addColumn<bool>("fill");       // the current sheet filled first
-        QTest::addColumn<bool>("same");       // both starts then draw the same numbers
-        QTest::newRow("two starts in the same microsecond roll differently") << quint64(1000000) << 8u << false
-                                                                             << false;
-        QTest::newRow("two starts a second apart roll differently") << quint64(2000000) << 7u << false << false;
-        QTest::newRow("a fill reseeds from the clock alone") << quint64(1000000) << 8u << true << true;
-        QTest::newRow("fills at other times differ") << quint64(2000000) << 7u << true << false;
-    }
+    // The random source is seeded at start from the clock and an entropy source; a fill reseeds it from the
+    // clock alone. Fault mended: every start rolled the same numbers.
     void seeding() {
-        QFETCH(quint64, clock);
-        QFETCH(quint32, entropy);
-        QFETCH(bool, fill);
-        const auto draws = [&](std::uint64_t time, std::uint32_t noise) {
+        const auto draws = [](std::uint64_t time, std::uint32_t noise, bool fill) {
             QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
             modMain m(platform);
             m.SysSetting = Setting(0, 0, 99);
@@ -192,9 +157,89 @@ private slots:
                 out += QString::number(platform.Rnd()) + " ";
             return out;
         };
-        const QString first = draws(1000000, 7);
-        QCOMPARE(draws(1000000, 7), first); // nothing else feeds the seed
-        QTEST(draws(clock, entropy) == first, "same");
+        for (const bool fill : {false, true}) {
+            const QString first = draws(1000000, 7, fill);
+            QCOMPARE(draws(1000000, 7, fill), first); // nothing else feeds the seed
+            QCOMPARE(draws(1000000, 8, fill) == first, fill); // in the same microsecond: the entropy, at start only
+            QVERIFY(draws(2000000, 7, fill) != first);
+        }
+    }
+
+    void command_data() {
+        QTest::addColumn<Command>("c");
+        // "same": nothing changed, or the document's file title and first cell; files now holding the sheets;
+        // an error reported; save dialogs shown; whether the window may not close.
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* name, const char* command, Command c, const char* outcome) {
+            c.command = command;
+            QTest::newRow(name) << c << QString(outcome);
+        };
+        const QString untitled = "無題";
+        row("Save: 無題.bng is a title, not untitled, and saves at once", "Save", {.name = "無題.bng"},
+            "無題.bng [1], wrote 無題.bng");
+        row("New: unchanged document emptied at once", "New", {.changed = false}, "無題 []");
+        row("New: changed untitled, Yes saves through the dialog and keeps the sheets",
+            "New", {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
+        // Open after the question as a dropped file opens is the main window tests'; here the dialog's part.
+        row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
+        row("Open: changed untitled, Yes with Save As cancelled still opens",
+            "Open", {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
+        // Faults mended: a refused file took over folder, name and caption and cleared
+        // DocChanged; a failed save was followed by replacing the sheets.
+        row("Open: refused file keeps everything", "Open", {.answer = vbNo, .chosen = "bad.bng"}, "same, reported");
+        row("Open: failed save reads nothing", "Open", {.failSave = true, .answer = vbYes}, "same, reported");
+        row("Close: unchanged closes without a question", "Close", {.changed = false}, "same");
+        row("Close: changed, No closes without writing", "Close", {.answer = vbNo}, "same");
+        row("Close: changed, Cancel keeps the window", "Close", {.answer = vbCancel}, "same, stays open");
+        row("Close: changed titled, Yes saves and closes", "Close", {.answer = vbYes}, "cur.bng [1], wrote cur.bng");
+        // Fault mended: a save that failed still let the window close and lose the sheets.
+        row("Close: failed save keeps the window", "Close", {.failSave = true, .answer = vbYes},
+            "same, reported, stays open");
+        row("Save As to another folder: later saves go there too", "SaveAs Save", {.dialog = "other/x.bng"},
+            "other/x.bng [1], wrote other/x.bng, 1 dialog");
+        // Fault mended: a failed Save As left the document named after a file never written.
+        row("Save As: folder missing restores the document", "SaveAs", {.dialog = "missing/x.bng"},
+            "same, reported, 1 dialog");
+    }
+    void command() {
+        QFETCH(Command, c);
+        Game g;
+        const QString folder = Q(g.m.AppFolder);
+        FakeDialogs dialogs;
+        DocumentCommands cmd{g.m, dialogs};
+        g.m.DocName = c.name.toStdString();
+        SetWindowTitle(g.m);
+        SetSheet(g.m, 0, "1 2 3");
+        g.m.DocChanged = c.changed ? -1 : 0;
+        g.Write("in.bng", "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
+        g.Write("bad.bng", "junk");
+        QVERIFY(QDir(folder).mkdir("other"));
+        if (c.failSave) g.Write(c.name, "old"), g.m.BSheet[1] = "😀";
+        g.platform.answers = {c.answer};
+        dialogs.open << (c.chosen.isEmpty() ? QString() : folder + c.chosen);
+        dialogs.save << (c.dialog.isEmpty() ? QString() : folder + c.dialog);
+        const QString before = Snapshot(g.m);
+        bool closes = true;
+        for (const QString& command : c.command.split(' ')) {
+            if (command == "New") cmd.mn_New_Click();
+            if (command == "Open") cmd.mn_Open_Click();
+            if (command == "Save") cmd.mn_Save_Click();
+            if (command == "SaveAs") cmd.mn_As_Click();
+            if (command == "Close") closes = cmd.QueryUnload();
+        }
+        const QString place = Q(g.m.DocDir + g.m.DocName).mid(folder.size());
+        QStringList outcome{Snapshot(g.m) == before ? "same" : QString("%1 [%2]").arg(place, Q(g.m.BBox[0].Caption))};
+        for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            if (QFile f(it.next()); f.open(QIODevice::ReadOnly) && f.readAll().contains("\r\n1,2,3,"))
+                outcome << "wrote " + QDir(folder).relativeFilePath(f.fileName());
+        if (!g.platform.asked.filter(" | 16").isEmpty()) outcome << "reported";
+        if (dialogs.saves) outcome << QString("%1 dialog").arg(dialogs.saves);
+        if (!closes) outcome << "stays open";
+        QTEST(outcome.join(", "), "outcome");
+        QVERIFY(outcome[0] == "same" ||
+                (Q(g.m.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]" && g.m.DocChanged == 0));
+        const QString question = folder + c.name + " への変更を保存しますか? | Zarvello Quorvex 98 | 51";
+        QCOMPARE(g.platform.asked.filter(" | 51"), c.answer ? QStringList{question} : QStringList());
     }
 };
 

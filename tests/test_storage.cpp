@@ -1,19 +1,26 @@
-// The sheet document and the settings file, read and written, also at the edges of the file system. Faults
-// mended: a FIFO hung the window, /dev/zero and 1 GB files were read whole, a short write replaced the old file,
-// writes followed links and replaced FIFOs and devices, took files from their owners, parted hard links, failed
-// on long names and in read-only folders, and a non-UTF-8 folder became "/".
+// The document, settings and recovery files at the file system's edges, and the recovery keeper. Faults mended: a
+// FIFO hung the window, /dev/zero and 1 GB files were read whole, a short write replaced the old file, writes followed
+// links, replaced FIFOs and devices, took files from owners, parted hard links, failed on long names and in read-only
+// folders, and a non-UTF-8 folder became "/".
 #include "fakeplatform.h"
+#include "recoveryjournal.h"
+#include "recoverykeeper.h"
 
+#include <QRandomGenerator>
+
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utime.h>
 
 namespace {
 // Names S1..S8, then count fields valued i % 100 but cell 7 at7, a line end after every lineEvery-th and the last.
@@ -32,9 +39,8 @@ qint64 BytesRead() { // by read calls so far, whatever the file
     QFile io("/proc/self/io");
     return io.open(QIODevice::ReadOnly) ? io.readLine().mid(7).trimmed().toLongLong() : -1;
 }
-// Makes at path what stands there in a row: "fifo", "directory", "device", "absent", "sparse" (bytes, then zeros
-// to 64 MiB), "link" to outside/target holding bytes, "dangling link" to it, "hard link" (bytes with a second name
-// outside/target), "other owner" (bytes, nobody's, mode 0600); anything else a file holding bytes.
+// Makes at path a "fifo", "directory", "device", "absent", "sparse" (bytes, then zeros to 64 MiB), "link" or "dangling
+// link" to outside/target, "hard link" (bytes also named outside/target), "other owner" (nobody's, 0600), or a file.
 bool Place(const QByteArray& path, const QString& kind, const QByteArray& bytes, const QByteArray& outside) {
     const QByteArray target = outside + "/target";
     if (kind == "fifo") return mkfifo(path, 0644) == 0;
@@ -47,12 +53,32 @@ bool Place(const QByteArray& path, const QString& kind, const QByteArray& bytes,
            (kind != "other owner" || (chown(path, 65534, 65534) == 0 && chmod(path, 0600) == 0));
 }
 struct Save {
-    QString file = "d.bng";
-    QString name = "Sheet 4"; // of sheet 4
-    QString cells = {};       // of sheet 1
-    QByteArray bytes = {};    // the file written; null: the save fails
-    QString kind = "file";    // what stands at the name, holding "old"; or the write made to fail
+    QString file = "d.bng", name = "Sheet 4", cells = {}; // the name of sheet 4, the cells of sheet 1
+    QByteArray bytes = {};                                // the file written; null: the save fails
+    QString kind = "file"; // what stands at the name, holding "old"; or the write made to fail
 };
+QByteArray Recovery() { // a recovery file's text: an unsaved drawn game of two calls
+    RecoveryState s{{}, {}, "/home/op/bingo/", "夏祭り.bng", true, RecoveryRun{1, 10, 60, {10, 17}, 2, false}};
+    s.names[7] = "Sheet 8";
+    return QByteArray::fromStdString(EncodeRecovery(s));
+}
+// Version 1 is the longer file of each kind, so a cut one cannot pass as version 0.
+void SetVersion(modMain& m, int version) {
+    for (int s = 0; s < kSheets; ++s)
+        m.BSheet[s] = (version ? "ビンゴ表・第" : "Sheet ") + std::to_string(s + 1) + (version ? "号" : "");
+    for (int b = 0; b < kBoxes; ++b)
+        m.BBox[b].Caption = version ? std::to_string(b % 100) : b % 25 == 12 ? "@" : "";
+    m.SysSetting = Setting(version, 10 * version, version ? 60 : 99);
+}
+bool SaveRecovery(modMain& m) { // an unsaved game in progress on the module's sheets
+    RecoveryState state{m.BSheet, {}, m.DocDir, m.DocName, true, RecoveryRun{0, 0, 99, {5, 7, 23}, 3, false}};
+    std::transform(m.BBox.begin(), m.BBox.end(), state.cells.begin(), [](const Cell& c) { return c.Caption; });
+    return WriteRecovery(m.AppFolder, state);
+}
+const struct {
+    const char* file;
+    bool (*save)(modMain&);
+} kKinds[] = {{"kill.bng", SaveDocument}, {kSettingsFileName, SaveSettings}, {kRecoveryFileName, SaveRecovery}};
 } // namespace
 Q_DECLARE_METATYPE(Save)
 
@@ -76,41 +102,36 @@ private slots:
         const QString doc = "d.bng", ini = kSettingsFileName, usual = "S1 S8 0 7 23 99";
         const QString kanji = QString("漢").repeated(2048);
         const QByteArray names = (QByteArray("\x8A\xBF").repeated(2048) + "\r\n").repeated(8), cells = Doc(200).mid(32);
-        row("200 fields on one line", doc, Doc(200), usual);
         row("one field per line lands in order", doc, Doc(200, "7", 1), usual);
-        row("bare LF line ends", doc, Doc(200, "7", 10).replace("\r\n", "\n"), usual);
-        row("lone CR line ends", doc, Doc(200, "7", 10).replace("\r\n", "\r"), usual);
+        row("bare LF and lone CR line ends", doc, Doc(200, "7", 10).replace("\r\n", "\n").replace("S8\n", "S8\r"),
+            usual);
         row("surplus fields and lines ignored", doc, Doc(205) + "more\r\n", usual);
         row("199 fields refused", doc, Doc(199), "");
-        row("missing file refused", doc, {}, "", "absent");
         row("blanks before a field skipped, text kept as read", doc, Doc(200, "  05"), "S1 S8 0 05 23 99");
         for (const char* good : {"0", "99", "5.5", "@", "", "+5", "-0", ".5", "5.", "5 "})
             row(QString("field '%1' passes").arg(good), doc, Doc(200, good), QString("S1 S8 0 %1 23 99").arg(good));
         for (auto bad : {"100", "-1", "99.5", "abc", "nan", "inf", "0x1A", "\x1A", "1e3", "5a", ". ", "+", "5 5"})
             row(QString("field '%1' refused").arg(bad), doc, Doc(200, bad), "");
         row("invalid CP932 bytes refused", doc, "\x81\x20" + Doc(200), "");
-        row("half-width katakana name decoded", doc, "\xBC\xB0\xC4" + Doc(200), "ｼｰﾄS1 S8 0 7 23 99");
+        row("half-width katakana, ￥ and ～ decoded", doc, "\xBC\x81\x8F\x81\x60" + Doc(200), "ｼ￥～S1 S8 0 7 23 99");
         row("a FIFO, at once", doc, {}, "", "fifo");
         row("/dev/zero", "/dev/zero", {}, "");
         row("a directory", doc, {}, "", "directory");
-        row("64 MiB of zeros", doc, {}, "", "sparse");
         row("64 MiB after the 200th field, unread", doc, Doc(200), usual, "sparse");
         row("a name of 4097 bytes", doc, QByteArray(4097, 'x') + Doc(200).mid(2), "");
-        row("a name of 4096 bytes", doc, QByteArray(4096, 'x') + Doc(200).mid(2), QString(4096, 'x') + " S8 0 7 23 99");
         row("a field of 1025 bytes", doc, Doc(200, QByteArray(1024, ' ') + "7"), "");
-        row("a field of 1024 bytes", doc, Doc(200, QByteArray(1023, ' ') + "7"), usual);
-        row("kanji names at the bound", doc, names + cells, kanji + " " + kanji + " 0 7 23 99");
+        row("kanji names of 4096 bytes", doc, names + cells, kanji + " " + kanji + " 0 7 23 99");
         // Line 4 then holds a kanji across the reader's 16 KiB chunks.
         row("a kanji split by the read", doc, "a" + names.mid(2) + cells,
             "a" + kanji.mid(1) + " " + kanji + " 0 7 23 99");
         row("settings: missing file gives the defaults, written", ini, {}, "0 0 99", "absent");
-        row("settings: one-line form", ini, "<RunMode>,1,<MinNumber>,10,<MaxNumber>,60\r\n", "1 10 60");
-        row("settings: keys never compared", ini, "<MaxNumber>\r\n1\r\nfoo\r\n 5 \r\n<Run>\r\n30\r\n", "1 5 30");
-        row("settings: 0..24, LF line ends, surplus ignored", ini, "a\n0\nb\n0\nc\n24\nd\n", "0 0 24");
-        row("settings: 50..60 though narrower than a sheet", ini, SettingsFile("0", "50", "60"), "0 50 60");
-        row("settings: 0.5 rounds to 0 and 2.5 to 2", ini, SettingsFile("0.5", "2.5", "99"), "0 2 99");
+        // Fields on one line or several, ended by CR LF, LF or CR; keys never compared; surplus ignored.
+        row("settings: the field reader", ini, "<MaxNumber>,1,foo\n 5 ,<Run>\r30\r\nsurplus\n", "1 5 30");
+        row("settings: halves to even, 50..60 though narrower than a sheet", ini, SettingsFile("0.5", "50.5", "60"),
+            "0 50 60");
         row("settings: beyond 16 bits, not wrapped to 60", ini, SettingsFile("1", "10", "65596"), "0 0 99");
         row("settings: a FIFO", ini, {}, "0 0 99", "fifo");
+        row("settings: a link to good settings", ini, SettingsFile(1, 10, 60), "0 0 99", "link");
         row("settings: a field of 1025 bytes", ini, SettingsFile(" 1", QByteArray(1024, ' ') + "5", "50"), "0 0 99");
     }
     void load() {
@@ -119,15 +140,15 @@ private slots:
         QFETCH(QByteArray, bytes);
         Game g(Setting(1, 3, 77));
         const QByteArray path = QFile::encodeName(file.startsWith('/') ? file : g.dir.filePath(file));
-        QVERIFY(file.startsWith('/') || Place(path, kind, bytes, {}));
+        QVERIFY(file.startsWith('/') || Place(path, kind, bytes, QFile::encodeName(g.dir.path())));
         std::tie(g.m.DocDir, g.m.DocName) = SplitPath(path.toStdString());
         SetSheet(g.m, 0, "1 2 3");
         g.m.DocChanged = -1;
         const QString before = Snapshot(g.m);
         const qint64 read = BytesRead();
-        QStringList seen;
         const SettingRecord& s = g.m.SysSetting;
         const bool settings = file == kSettingsFileName;
+        QStringList seen;
         if (settings)
             LoadSettings(g.m), seen << QString("%1 %2 %3").arg(s.RunMode).arg(s.MinNumber).arg(s.MaxNumber);
         else if (LoadDocument(g.m))
@@ -136,16 +157,13 @@ private slots:
                 seen << Q(*t);
         QVERIFY2(BytesRead() - read < 300 << 10, "read on beyond what a file can hold");
         QTEST(seen.join(' '), "taken");
-        if (settings) { // refused or missing: the defaults, written unless something else stands there
-            QVERIFY(g.platform.asked.empty());
-            QVERIFY(kind == "fifo" || g.Read(file) == (seen[0] == "0 0 99" ? SettingsFile(0, 0, 99) : bytes));
-            return;
-        }
-        QCOMPARE(int(g.m.DocChanged), seen.isEmpty() ? -1 : 0);
-        if (!seen.isEmpty()) return; // otherwise the file was refused: reported, and nothing changed
-        QCOMPARE(g.platform.asked, QStringList{"ﾌｧｲﾙ " + Q(g.m.DocName) +
-                                               " は使用不可能な形式または他の形式で保存されています。 | ﾌｧｲﾙを開く | 16"});
-        QCOMPARE(Snapshot(g.m), before);
+        // Settings refused or missing: the defaults, written unless something else stands there (a link's target
+        // kept). A refused document is reported and changes nothing.
+        const bool defaults = settings && seen[0] == "0 0 99" && kind != "link";
+        QVERIFY(settings ? kind == "fifo" || g.Read(file) == (defaults ? SettingsFile(0, 0, 99) : bytes)
+                         : g.m.DocChanged == (seen.isEmpty() ? -1 : 0));
+        QCOMPARE(int(g.platform.asked.size()), seen.isEmpty() ? 1 : 0);
+        QVERIFY(!seen.isEmpty() || (g.platform.asked[0].endsWith(" | 16") && Snapshot(g.m) == before));
     }
 
     // Root writes through read-only folders, so writes are made to fail in ways it cannot override.
@@ -157,11 +175,9 @@ private slots:
         row("cells as they stand, Sheet n names", {.cells = "1 @ 05 99", .bytes = Saved("Sheet 4", "1,@,05,99")});
         row("kanji, half-width katakana, ￥ and ～", {.name = "漢ｼ￥～", .bytes = Saved("\x8A\xBF\xBC\x81\x8F\x81\x60")});
         row("settings in six lines", {.file = ini, .bytes = SettingsFile(1, 10, 60)});
-        row("emoji has no CP932 form", {.name = "a😀"});
-        // Fault mended: these encode, but read back as "\", "～" and "~".
-        for (const QString oneWay : {"¥500", "〜", "‾"})
-            row(oneWay + " would not read back", {.name = oneWay});
-        row("a line end would split the name", {.name = "a\rb"});
+        // No CP932 form, a line end, and (fault mended) three that encode but read back as "\", "～" and "~".
+        for (const QString name : {"a😀", "a\rb", "¥500", "〜", "‾"})
+            row("refused name " + name, {.name = name});
         // Fault mended: a short write of the buffer let the truncated file replace the old one.
         for (const QString file : {"d.bng", kSettingsFileName})
             for (const QString how : {"folder missing", "directory", "file size limit"})
@@ -171,15 +187,13 @@ private slots:
         for (const QString kind : {"dangling link", "fifo", "device"})
             row("document: a " + kind + " as the target", {.kind = kind});
         row("document: written through a link", {.bytes = plain, .kind = "link"});
-        row("document: a 249-byte name", {.file = QString("あ").repeated(83), .bytes = plain, .kind = "absent"});
-        row("document: a 255-byte name over its file", {.file = QString(251, 'a') + ".bng", .bytes = plain});
+        row("document: a 255-byte name", {.file = QString(251, 'a') + ".bng", .bytes = plain});
         row("document: hard links stay one file", {.bytes = plain, .kind = "hard link"});
         row("document: another user's file stays theirs", {.bytes = plain, .kind = "other owner"});
     }
     void save() {
         QFETCH(Save, c);
-        if ((c.kind == "device" || c.kind == "other owner") && getuid() != 0)
-            QSKIP("needs root");
+        if ((c.kind == "device" || c.kind == "other owner") && getuid() != 0) QSKIP("needs root");
         const bool document = c.file != kSettingsFileName, saved = !c.bytes.isNull();
         Game g(Setting(1, 10, 60));
         QTemporaryDir outside;
@@ -203,8 +217,7 @@ private slots:
             LoadSettings(g.m);
         setrlimit(RLIMIT_FSIZE, &usual);
         QCOMPARE(result, saved);
-        if (!saved)
-            QCOMPARE(after, before);
+        QVERIFY(saved || after == before);
         QVERIFY(saved || !document ? g.platform.asked.isEmpty()
                                    : g.platform.asked.size() == 1 && g.platform.asked[0].endsWith(" | 16"));
         QVERIFY(saved || document || g.m.SysSetting == Setting(0, 0, 99));
@@ -221,14 +234,6 @@ private slots:
                      saved ? c.bytes : QByteArray(c.kind == "link" ? "old" : "<none>"));
         if (!QStringList{"directory", "fifo", "device", "dangling link"}.contains(c.kind))
             QCOMPARE(g.Read(c.file), saved ? c.bytes : QByteArray("old"));
-        if (!saved || !document)
-            return;
-        const QString written = Snapshot(g.m);
-        for (int s = 0; s < kSheets; ++s)
-            g.m.ClearSheet(s);
-        g.m.DocChanged = -1;
-        QVERIFY(LoadDocument(g.m)); // empty cells are the program's own output and open again
-        QCOMPARE(Snapshot(g.m), written); // DocChanged cleared again
     }
 
     // Root is never refused a temporary file, so as root the writer runs as nobody in a child process.
@@ -267,14 +272,193 @@ private slots:
         const int status = std::system(("'" + program + "' appFolder").c_str());
         unsetenv("NUMBALO_EXPECTED_FOLDER");
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        Game g; // the program's own files there, found by the folder's bytes
-        g.m.AppFolder = g.m.DocDir = folder;
-        g.m.DocName = "d.bng";
-        QVERIFY(std::ofstream(folder + kSettingsFileName, std::ios::binary) << SettingsFile(1, 5, 50).toStdString());
-        LoadSettings(g.m);
-        QCOMPARE(g.m.SysSetting, Setting(1, 5, 50));
-        QVERIFY(SaveDocument(g.m) && LoadDocument(g.m) && g.platform.asked.isEmpty());
         std::filesystem::remove_all(folder); // QTemporaryDir cannot name it
+    }
+
+    // A recovery file refused whole and set aside: faults the fuzz target or a review found, and bounds it cannot
+    // reach. (What is not a regular file is read and written as the settings rows above prove.)
+    void recoveryRefused_data() {
+        QTest::addColumn<QByteArray>("text");
+        const auto edit = [](const char* row, const QByteArray& from, const QByteArray& to) {
+            QVERIFY2(Recovery().contains(from), row);
+            QTest::newRow(row) << Recovery().replace(from, to);
+        };
+        edit("a NUL in the document's name", "name 夏祭り.bng", "name 夏祭り%00.bng");
+        edit("a NUL in the document's folder", "folder /home/op/bingo/", "folder /home/op%00/bingo/");
+        edit("a name that is the folder itself", "name 夏祭り.bng", "name ..");
+        edit("a draw count that is not the number of calls", "run 1 10 60 2 0", "run 1 10 60 3 0");
+        edit("the roulette drawing a number twice", "calls 10 17", "calls 17 17");
+        edit("the roulette drawing outside its range", "calls 10 17", "calls 10 9");
+        edit("a name over 4 KiB", "Sheet 8", QByteArray(4097, 'x'));
+    }
+    void recoveryRefused() {
+        QFETCH(QByteArray, text);
+        Game g;
+        g.Write(kRecoveryFileName, text);
+        QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::Bad);
+        QVERIFY(!ParseRecovery(text.toStdString()) && SetAsideRecovery(g.m.AppFolder));
+        QCOMPARE(g.Read(QString(kRecoveryFileName) + ".bad"), text);
+        QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::None);
+    }
+
+    // t type, x clear, r fill at random, w wait for the edit write, s save, D drawn mode, S start, T 20 roulette
+    // ticks, L stop the roulette, C call 7, E end, n New (No), f close; after each step the file is 0 none, + written
+    // anew, = the same. In turn: edits wait for a burst's end; clear, fill and save (found as a fault: they marked
+    // the document after their last notice); a run is written at once, its end removes it on an unchanged document,
+    // keeps it on a changed one; New (No) removes it; ticks never write, a drawn call does; so does a normal close.
+    void recoveryLifetime() {
+        const QString steps = "ttwsxwsrwsSCEtwSCEnDSTwLEtwftw", expected = "00+00+00+0++00++++00+==+00+000";
+        Game k;
+        RecoveryKeeper keeper(k.m, k.platform, k.m.AppFolder);
+        FakeDialogs dialogs;
+        SetSheet(k.m, 0, "7 8 9");
+        k.m.DocName = "saved.bng";
+        keeper.Watch();
+        const QHash<QChar, std::function<void()>> act{
+            {'t', [&] { k.m.Form_KeyDown(vk::Digit0 + 4, 0); }},
+            {'w', [] { QTest::qWait(1200); }},
+            {'s', [&] { QVERIFY(DocumentCommands(k.m, dialogs).mn_Save_Click() == SaveResult::Saved); }},
+            {'x', [&] { k.m.ClearCurrentSheet(); }},
+            {'r', [&] { k.m.FillCurrentSheetRandom(); }},
+            {'D', [&] { k.m.SysSetting.RunMode = 1; }},
+            {'S', [&] { k.m.Start(); }},
+            {'T', [&] { for (int i = 0; i < 20; ++i) k.m.Timer1_Timer(); }},
+            {'L', [&] { k.m.LBInput_Click(); }},
+            {'C', [&] { k.Call(7); }},
+            {'E', [&] { k.m.EndRun(); }},
+            {'n', [&] { k.platform.answers = {vbNo}; DocumentCommands(k.m, dialogs).mn_New_Click(); }},
+            {'f', [&] { keeper.Finish(); }}};
+        const auto inode = [&] {
+            struct stat st {};
+            return ::stat((k.m.AppFolder + kRecoveryFileName).c_str(), &st) == 0 ? st.st_ino : 0;
+        };
+        QString seen;
+        for (QChar step : steps) {
+            const ino_t before = inode();
+            act[step]();
+            seen += inode() == 0 ? '0' : inode() == before ? '=' : '+';
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    // Yes restores, counting a saved document gone or changed on disk as changed; No discards the file; an unusable
+    // one is set aside with a message; a copy without the lock neither asks, nor writes, nor deletes, however old the
+    // live owner's lock. (recovery_kill.sh proves a killed owner's lock is taken over.)
+    void recoveryOffer_data() {
+        QTest::addColumn<QString>("disk"); // the saved document now: "same", "gone", "other", answered "No", the
+        // recovery file "unusable", or the same with a "second copy" running
+        QTest::addColumn<QString>("expected"); // what was asked: the files left
+        const QString ask = "前回は正しく終了しませんでした。保存されていない内容を復元しますか? | 復元 | 52: ";
+        QTest::newRow("Yes: the saved file still holds the sheets") << "same" << ask + "numbalo.rcv";
+        QTest::newRow("Yes: the saved file is gone") << "gone" << ask + "numbalo.rcv";
+        QTest::newRow("Yes: the saved file holds other sheets") << "other" << ask + "numbalo.rcv";
+        QTest::newRow("No discards it") << "No" << ask;
+        QTest::newRow("an unusable file is set aside")
+            << "unusable" << "復元用のﾌｧｲﾙが読めないため、使わずに起動します。 | 復元 | 48: numbalo.rcv.bad";
+        QTest::newRow("a second copy leaves it alone")
+            << "second copy" << "ビンゴを実戦形式で開始します。よろしいですか? | 開始 | 52: numbalo.rcv";
+    }
+    void recoveryOffer() {
+        QFETCH(QString, disk);
+        const bool secondCopy = disk == "second copy";
+        Game crashed(Setting(1, 10, 40)), g;
+        modMain& m = crashed.m;
+        m.DocDir = g.m.AppFolder = m.AppFolder;
+        m.DocName = "night.bng";
+        SetSheet(m, 2, "10 11 12 13 14");
+        m.BSheet[2] = disk == "other" ? "別" : "三枚目";
+        QVERIFY(SaveDocument(m) && (disk != "gone" || QFile::remove(crashed.dir.filePath("night.bng"))));
+        m.BSheet[2] = "三枚目";
+        SetWindowTitle(m);
+        RecoveryState state{m.BSheet, {}, m.DocDir, m.DocName, false, RecoveryRun{1, 10, 40, {12, 30}, 2, true}};
+        std::transform(m.BBox.begin(), m.BBox.end(), state.cells.begin(), [](const Cell& c) { return c.Caption; });
+        QVERIFY(WriteRecovery(m.AppFolder, state));
+        if (disk == "unusable") crashed.Write(kRecoveryFileName, "numbalo-recovery 9\n");
+        const QByteArray file = crashed.Read(kRecoveryFileName);
+        m.ShowRunModeButtons(); // the same game played: the restored module must show exactly this
+        m.Start();
+        crashed.Call(12), crashed.Call(30);
+        m.DocChanged = disk == "gone" || disk == "other" ? -1 : 0;
+        RecoveryLock firstCopy(m.AppFolder);
+        const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+        const std::string lock = m.AppFolder + "numbalo.rcv.lock";
+        QVERIFY(!secondCopy || (firstCopy.tryLock() && utime(lock.c_str(), &hourAgo) == 0));
+        RecoveryKeeper keeper(g.m, g.platform, g.m.AppFolder);
+        QCOMPARE(keeper.ownsRecovery(), !secondCopy);
+        g.platform.answers = {disk == "No" ? vbNo : vbYes};
+        const bool restored = disk != "No" && disk != "unusable" && !secondCopy;
+        QCOMPARE(keeper.Offer(), restored);
+        if (restored) {
+            QCOMPARE(Snapshot(g.m), Snapshot(m));
+            QCOMPARE(crashed.Read(kSettingsFileName), SettingsFile(1, 10, 40)); // the run's range, kept
+        }
+        if (secondCopy) keeper.Watch(), g.m.Start(); // an owner would write at once
+        const QStringList left = QDir(crashed.dir.path()).entryList({"numbalo.rcv", "numbalo.rcv.bad"}, QDir::Files);
+        QTEST(g.platform.asked.join(" / ") + ": " + left.join(" "), "expected");
+        QCOMPARE(crashed.Read(kRecoveryFileName), secondCopy || restored ? file : "<unreadable>");
+    }
+
+    // A save SIGKILLed at a random instant (a child saves every kind of file in a loop) leaves every file whole, old
+    // or new version, and temporary files do not pile up. NUMBALO_LONG=1 makes 1,000 kills instead of 40.
+    void killedSaveLeavesOneWholeVersion() {
+        const int kills = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 1000 : 40;
+        Game g;
+        g.m.DocName = kKinds[0].file;
+        QElapsedTimer cycle; // how long the child takes to save every version once
+        cycle.start();
+        QByteArray versions[3][2]; // as the program writes them; version 0 left in place
+        for (int version : {1, 0})
+            for (int k = 0; k < 3; ++k) {
+                SetVersion(g.m, version);
+                QVERIFY(kKinds[k].save(g.m));
+                versions[k][version] = g.Read(kKinds[k].file);
+            }
+        // Kills spread over two whole cycles of saves, however slow a build makes them.
+        const auto spread = static_cast<quint32>(std::max<qint64>(5000, 2000 * cycle.elapsed()));
+        auto* progress = static_cast<std::atomic<long>*>( // saves the child started and finished, shared
+            mmap(nullptr, 2 * sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        QVERIFY(progress != MAP_FAILED);
+        QRandomGenerator rng(1313);
+        int midSave = 0, saves = 0, seen[3][2] = {};
+        QSet<QString> strays; // files beside the saved ones, left by killed saves
+        for (int kill = 1; kill <= kills; ++kill) {
+            progress[0] = progress[1] = 0;
+            const pid_t child = fork();
+            if (child == 0) // saves every kind, version 1, 0, 1, ... until killed
+                for (int version = 1;; version ^= 1)
+                    for (const auto& kind : kKinds) {
+                        SetVersion(g.m, version);
+                        ++progress[0];
+                        if (!kind.save(g.m)) _exit(3);
+                        ++progress[1];
+                    }
+            int status = 0;
+            while (child > 0 && progress[0] == 0) // the instant counts from the child's first save
+                sched_yield();
+            usleep(rng.bounded(spread));
+            QVERIFY(::kill(child, SIGKILL) == 0 && waitpid(child, &status, 0) == child);
+            QVERIFY2(WIFSIGNALED(status), "the child stopped saving by itself: a save failed");
+            midSave += progress[0] != progress[1];
+            saves += int(progress[1]);
+            QStringList names = QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            for (int k = 0; k < 3; ++k) {
+                const QByteArray bytes = g.Read(kKinds[k].file);
+                const int version = bytes == versions[k][0] ? 0 : bytes == versions[k][1] ? 1 : -1;
+                QVERIFY2(version >= 0, qPrintable(QString("kill %1: %2 cut").arg(kill).arg(kKinds[k].file)));
+                ++seen[k][version];
+                names.removeAll(kKinds[k].file);
+            }
+            strays.unite(QSet<QString>(names.begin(), names.end()));
+        }
+        munmap(progress, 2 * sizeof(long));
+        qInfo("%d kills after %d whole saves, %d mid-save, %d files left beside", kills, saves, midSave,
+              int(strays.size()));
+        QVERIFY2(midSave > 0, "no kill landed inside a save");
+        // A leftover the next save of its file reuses is harmless; one more with every killed save fills the
+        // folder. Found as a fault: a new random name with each save piled them up.
+        QVERIFY2(strays.size() <= 3, qPrintable("temporary files pile up: " + strays.values().join(", ")));
+        for (const auto& counts : seen) // both versions, told apart, were exposed to kills
+            QVERIFY(counts[0] > 0 && counts[1] > 0);
     }
 };
 
