@@ -1,7 +1,6 @@
 #include "frmmain.h"
 
 #include "celllabel.h"
-#include "sheetframe.h"
 #include "documentdrop.h"
 #include "filedialogs.h"
 #include "fonts.h"
@@ -14,6 +13,7 @@
 #include "qtplatform.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
+#include "sheetframe.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
