@@ -9,6 +9,8 @@
 
 #include "platform.h"
 
+inline constexpr char kProductName[] = "Zarvello Quorvex 98";
+
 constexpr int kSheets = 8;
 constexpr int kCellsPerSheet = 25;
 constexpr int kBoxes = kSheets * kCellsPerSheet;
@@ -74,7 +76,7 @@ public:
     Colour LBInputBackColor = Colour::White;
     bool RunLabelsVisible = false; // LBRireki, Label1 and LBNum
     std::string StatusText;        // status bar panel 1
-    std::string Caption = "Zarvello Quorvex 98";
+    std::string Caption = kProductName;
     bool Timer1Enabled = false;
     bool RealRunPressed = false;
     bool RandRunPressed = false;

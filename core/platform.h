@@ -7,6 +7,7 @@ enum MsgStyle : int {
     vbOKOnlyExclamation = 48,        // OK, exclamation icon
     vbYesNoCancelExclamation = 51,   // Yes/No/Cancel, exclamation icon
     vbYesNoExclamation = 52,         // Yes/No, exclamation icon
+    vbYesNoExclamationDefaultNo = 308, // the same with No as the default button
     vbNoticeExclamation = 54,        // the range-exhausted notice; its answer is ignored
 };
 enum MsgAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };

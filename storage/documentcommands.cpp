@@ -13,7 +13,7 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
 
 int DocumentCommands::AskSaveChanges() {
     return m_.platform().MsgBox(m_.DocDir + m_.DocName + " への変更を保存しますか?", vbYesNoCancelExclamation,
-                                "Zarvello Quorvex 98");
+                                kProductName);
 }
 
 SaveResult DocumentCommands::mn_Save_Click() {
@@ -96,6 +96,10 @@ void DocumentCommands::OpenDocument(const std::string& path) {
 }
 
 bool DocumentCommands::QueryUnload() {
+    // A slip onto the close button must not cost the evening's game.
+    if (!m_.IsEditMode() && m_.platform().MsgBox(std::string("実行中です。") + kProductName + " を終了します。よろしいですか?",
+                                                 vbYesNoExclamationDefaultNo, kProductName) != vbYes)
+        return false;
     if (m_.DocChanged == 0)
         return true;
     switch (AskSaveChanges()) {

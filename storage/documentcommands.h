@@ -27,7 +27,7 @@ public:
     void OpenDocument(const std::string& path);
     SaveResult mn_Save_Click();
     SaveResult mn_As_Click();
-    // The closing handler: true when the main window may close.
+    // The closing handler: true when the main window may close. During a run it asks first.
     bool QueryUnload();
 
 private:

@@ -71,7 +71,7 @@ EncodedDocument EncodeDocument(const modMain& m) {
 }
 
 void SetWindowTitle(modMain& m) {
-    m.Caption = "Zarvello Quorvex 98 - [" + m.DocName + "]";
+    m.Caption = std::string(kProductName) + " - [" + m.DocName + "]";
     m.Refresh();
 }
 

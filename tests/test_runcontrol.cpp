@@ -17,6 +17,7 @@ struct Command {
     QString name = "cur.bng";  // the document's file title, in the temporary folder
     bool changed = true, failSave = false; // failSave: the old file stays, but a sheet name has no CP932 form
     int answer = 0;            // to the save-changes question; 0: none expected
+    int runAnswer = 0;         // not 0: a run is on, and the question before closing it is answered so
     QString chosen = "in.bng"; // in the open dialog ("" cancels); bad.bng is refused
     QString dialog = {};       // in the save dialog ("" cancels)
 };
@@ -195,6 +196,9 @@ private slots:
         // Fault mended: a save that failed still let the window close and lose the sheets.
         row("Close: failed save keeps the window", "Close", {.failSave = true, .answer = vbYes},
             "same, reported, stays open");
+        // Fault mended: the close button ended a game at once.
+        row("Close: a run on, No keeps the game", "Close", {.runAnswer = vbNo}, "same, stays open");
+        row("Close: a run on, Yes then the save question", "Close", {.answer = vbNo, .runAnswer = vbYes}, "same");
         row("Save As to another folder: later saves go there too", "SaveAs Save", {.dialog = "other/x.bng"},
             "other/x.bng [1], wrote other/x.bng, 1 dialog");
         // Fault mended: a failed Save As left the document named after a file never written.
@@ -215,7 +219,8 @@ private slots:
         g.Write("bad.bng", "junk");
         QVERIFY(QDir(folder).mkdir("other"));
         if (c.failSave) g.Write(c.name, "old"), g.m.BSheet[1] = "😀";
-        g.platform.answers = {c.answer};
+        if (c.runAnswer) g.m.Start();
+        g.platform.answers = {c.runAnswer ? c.runAnswer : c.answer, c.answer};
         dialogs.open << (c.chosen.isEmpty() ? QString() : folder + c.chosen);
         dialogs.save << (c.dialog.isEmpty() ? QString() : folder + c.dialog);
         const QString before = Snapshot(g.m);
@@ -240,6 +245,9 @@ private slots:
                 (Q(g.m.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]" && g.m.DocChanged == 0));
         const QString question = folder + c.name + " への変更を保存しますか? | Zarvello Quorvex 98 | 51";
         QCOMPARE(g.platform.asked.filter(" | 51"), c.answer ? QStringList{question} : QStringList());
+        QCOMPARE(g.platform.asked.filter(" | 308"), c.runAnswer ? QStringList{"実行中です。Zarvello Quorvex 98 を終了します。"
+                                                                             "よろしいですか? | Zarvello Quorvex 98 | 308"}
+                                                               : QStringList());
     }
 };
 

@@ -103,7 +103,7 @@ frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> 
       fileDialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtFileDialogs>(this, m.AppFolder)),
       docs_(m, *fileDialogs_) {
     setObjectName("frmMain");
-    setWindowTitle("Zarvello Quorvex 98");
+    setWindowTitle(kProductName);
     setWindowIcon(QIcon(":/icons/app.svg"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -236,7 +236,7 @@ void frmMain::BuildMenus() {
     AddAction(file, "mn_Save", "上書き保存(&S)", QKeySequence("Ctrl+S"), &frmMain::mn_Save_Click);
     AddAction(file, "mn_As", "名前を付けて保存(&A)...", {}, &frmMain::mn_As_Click);
     file->addSeparator()->setObjectName("mnbar1");
-    AddAction(file, "mn_Quit", "Zarvello Quorvex 98 の終了(&X)", {}, &QWidget::close);
+    AddAction(file, "mn_Quit", QString(kProductName) + " の終了(&X)", {}, &QWidget::close);
 
     QMenu* edit = menu("mn_Edit", "編集(&E)");
     AddAction(edit, "mnDelete", "削除(&D)", QKeySequence(Qt::Key_Delete), [this] { m_.DeleteCell(); });

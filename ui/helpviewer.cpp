@@ -1,5 +1,7 @@
 #include "helpviewer.h"
 
+#include "modmain.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,7 +23,7 @@ QString SearchForm(const QString& text) { return text.normalized(QString::Normal
 HelpViewer::HelpViewer(QWidget* parent)
     : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)), search_(new QLineEdit(this)),
       keywords_(new QListWidget(this)) {
-    setWindowTitle("Zarvello Quorvex 98 ヘルプ");
+    setWindowTitle(QString(kProductName) + " ヘルプ");
     setObjectName("HelpViewer");
     search_->setObjectName("HelpSearch");
     keywords_->setObjectName("HelpKeywords");

@@ -20,8 +20,11 @@ int QtPlatform::MsgBox(const std::string& prompt, int style, const std::string& 
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     case vbYesNoExclamation:
+    case vbYesNoExclamationDefaultNo:
         box.setIcon(QMessageBox::Warning);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        if (style == vbYesNoExclamationDefaultNo)
+            box.setDefaultButton(QMessageBox::No);
         break;
     default: // the notice: exclamation icon, its answer is not used
         box.setIcon(QMessageBox::Warning);
