@@ -23,7 +23,27 @@ struct Fd {
     }
 };
 
-std::string SystemError() { return std::strerror(errno); }
+// The operator reads these in a Japanese message box: the common causes in its words, the system's text
+// only for the rare rest.
+std::string SystemError() {
+    switch (errno) {
+    case ENOSPC:
+        return "ﾃﾞｨｽｸの空き容量が足りません。";
+    case EROFS:
+        return "読み取り専用のﾃﾞｨｽｸです。";
+    case EACCES:
+    case EPERM:
+        return "書き込む権限がありません。";
+    case EDQUOT:
+        return "ﾃﾞｨｽｸの使用量が上限を超えています。";
+    case EFBIG:
+        return "ﾌｧｲﾙが大きすぎます。";
+    case ENAMETOOLONG:
+        return "ﾌｧｲﾙ名が長すぎます。";
+    default:
+        return std::strerror(errno);
+    }
+}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -78,6 +98,24 @@ void KeepOwnerAndMode(int fd, const struct stat& old) {
     ::fchmod(fd, old.st_mode & 07777);
 }
 
+// Claims the blocks for the first size bytes before any byte changes, so that a full disk refuses the write
+// instead of cutting the file short. Where only posix_fallocate works it may grow the file: then it is cut
+// back to its old size if the claim fails.
+bool Reserve(int fd, off_t size, off_t oldSize) {
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0)
+        return true;
+    if (errno != EOPNOTSUPP)
+        return false;
+    const int error = ::posix_fallocate(fd, 0, size);
+    if (error == 0)
+        return true;
+    if (size > oldSize && ::ftruncate(fd, oldSize) != 0) {
+        // the error that matters is the reservation's
+    }
+    errno = error;
+    return false;
+}
+
 // Over the existing file's bytes: for a document with other names, or in a folder that takes no new file.
 std::string WriteInPlace(int dir, const std::string& name, std::string_view bytes) {
     const Fd fd(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
@@ -86,7 +124,9 @@ std::string WriteInPlace(int dir, const std::string& name, std::string_view byte
         return SystemError();
     if (!S_ISREG(st.st_mode))
         return std::string(kNotRegular);
-    if (!WriteAll(fd.fd, bytes) || ::ftruncate(fd.fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.fd) != 0)
+    const auto size = static_cast<off_t>(bytes.size());
+    if ((size > 0 && !Reserve(fd.fd, size, st.st_size)) || !WriteAll(fd.fd, bytes) || ::ftruncate(fd.fd, size) != 0 ||
+        ::fsync(fd.fd) != 0)
         return SystemError();
     return {};
 }
@@ -125,8 +165,10 @@ std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
 
     std::string temporary;
     const Fd fd(CreateTemporary(dir.fd, target, temporary));
+    // Only a folder that refuses a new file for want of permission is written around; a full disk, a quota or
+    // a read-only file system would fail the write in place too, after cutting the old file.
     if (fd.fd < 0)
-        return document ? WriteInPlace(dir.fd, name, bytes) : SystemError();
+        return document && (errno == EACCES || errno == EPERM) ? WriteInPlace(dir.fd, name, bytes) : SystemError();
     if (exists)
         KeepOwnerAndMode(fd.fd, old);
     bool ok = WriteAll(fd.fd, bytes) && ::fsync(fd.fd) == 0 &&
@@ -138,8 +180,14 @@ std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
             ::unlinkat(dir.fd, temporary.c_str(), 0);
         return error;
     }
-    // The rename reaches the disk with the folder; a file system that cannot sync folders says EINVAL.
-    if (::fsync(dir.fd) != 0 && errno != EINVAL)
-        return SystemError();
+    // The rename reaches the disk with the folder. Once the rename is done the file is replaced, whatever the
+    // folder's sync says: reporting a failure now would make the caller believe the old file still stands.
+    ::fsync(dir.fd);
     return {};
+}
+
+void SyncFolder(const std::string& folder) {
+    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0)
+        ::fsync(dir.fd);
 }
