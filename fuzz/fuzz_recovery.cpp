@@ -9,10 +9,17 @@
 //     (That a refused file is set aside and an accepted one restored is pinned by the tests.)
 //  2. Round trip: the format has one spelling per state, so EncodeRecovery of an accepted state
 //     gives back exactly the input bytes (and so parses back to the same state).
+//  3. The other way round, for an input whose first byte is odd: a state the program can reach, built
+//     from the input (names a document can hold, up to 4 KiB of CP932 each; cells a document can hold;
+//     a game the rules could have played), written and read back, is the same state.
 // Any violation calls abort() so that libFuzzer keeps the input.
 
+#include "cp932.h"
 #include "recoveryjournal.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -57,10 +64,63 @@ void CheckState(const RecoveryState& state) {
         CheckRun(*state.run);
 }
 
+std::string Without(std::string text, std::string_view characters) {
+    std::erase_if(text, [&](char c) { return characters.find(c) != std::string_view::npos; });
+    return text;
+}
+
+RecoveryState Reachable(FuzzedDataProvider& in) {
+    RecoveryState s;
+    for (std::string& name : s.names) {
+        // Often a character or two repeated, so that long names of kanji or kana come up.
+        const std::string unit = in.ConsumeRandomLengthString(4);
+        std::string bytes;
+        for (int n = in.ConsumeIntegralInRange(0, 2048); n > 0 && bytes.size() + unit.size() <= 4096; --n)
+            bytes += unit;
+        name = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
+    }
+    for (std::string& cell : s.cells)
+        if (cell = in.ConsumeRandomLengthString(6); !IsUsableCell(cell))
+            cell.clear();
+    s.docDir = "/" + Without(in.ConsumeRandomLengthString(20), std::string_view("\0", 1)) + "/";
+    s.docName = Without(in.ConsumeRandomLengthString(20), std::string_view("/\0", 2));
+    if (s.docName.empty() || s.docName == "." || s.docName == "..")
+        s.docName = "無題";
+    s.docChanged = in.ConsumeBool();
+    if (in.ConsumeBool()) {
+        RecoveryRun r;
+        r.RunMode = in.ConsumeBool() ? 1 : 0;
+        r.MinNumber = in.ConsumeIntegralInRange<std::int16_t>(0, 75);
+        r.MaxNumber = in.ConsumeIntegralInRange<std::int16_t>(std::max<std::int16_t>(24, r.MinNumber), 99);
+        std::vector<std::int16_t> left; // the roulette draws each number of its range once
+        for (std::int16_t n = r.MinNumber; n <= r.MaxNumber; ++n)
+            left.push_back(n);
+        for (int k = in.ConsumeIntegralInRange(0, 120); k > 0 && !(r.RunMode == 1 && left.empty()); --k) {
+            if (r.RunMode == 0) {
+                r.calls.push_back(in.ConsumeIntegralInRange<std::int16_t>(0, 99));
+            } else {
+                const auto i = in.ConsumeIntegralInRange<std::size_t>(0, left.size() - 1);
+                r.calls.push_back(left[i]);
+                left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        r.drawCount = static_cast<int>(r.calls.size());
+        r.rolling = r.RunMode == 1;
+        s.run = r;
+    }
+    return s;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (size > 0 && (data[0] & 1)) {
+        FuzzedDataProvider in(data + 1, size - 1);
+        const RecoveryState state = Reachable(in);
+        Check(ParseRecovery(EncodeRecovery(state)) == state, "a state the program can reach does not read back");
+        return 0;
+    }
 
     const auto parsed = ParseRecovery(text);
     if (!parsed)

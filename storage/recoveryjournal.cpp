@@ -1,17 +1,18 @@
 #include "recoveryjournal.h"
 
 #include "atomicfile.h"
+#include "cp932.h"
 #include "fieldreader.h"
 #include "regularfile.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
-#include <QFile>
-#include <QLockFile>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -113,8 +114,9 @@ std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls
     r.MaxNumber = static_cast<std::int16_t>(v[3]);
     r.drawCount = v[4];
     r.rolling = v[5] == 1;
+    // The roulette of a drawn game rolls between calls: one that stands could never draw again.
     if (fields[0] != "run" || !IsAcceptedSetting({r.RunMode, r.MinNumber, r.MaxNumber}) ||
-        (r.rolling && r.RunMode != 1))
+        r.rolling != (r.RunMode == 1))
         return std::nullopt;
     if (!calls.empty()) {
         for (const std::string_view call : Split(calls, ' ')) {
@@ -181,8 +183,10 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
     state.docName = *name;
     state.docChanged = *changed == "1";
     for (int s = 0; s < kSheets; ++s) {
+        // Bounded as a document bounds it, in CP932 bytes: a name the document holds must come back.
         const auto sheet = Text(lines[4 + s], "sheet");
-        if (!sheet || sheet->size() > kDocumentBounds.lineBytes)
+        const auto stored = sheet ? Utf8ToCp932(*sheet) : std::nullopt;
+        if (!stored || stored->size() > kDocumentBounds.lineBytes)
             return std::nullopt;
         state.names[s] = *sheet;
     }
@@ -226,24 +230,48 @@ RecoveryFile ReadRecovery(const std::string& folder) {
 }
 
 bool DeleteRecovery(const std::string& folder) {
-    return folder.empty() || ::unlink((folder + kRecoveryFileName).c_str()) == 0 || errno == ENOENT;
+    if (folder.empty())
+        return true;
+    if (::unlink((folder + kRecoveryFileName).c_str()) != 0)
+        return errno == ENOENT;
+    SyncFolder(folder);
+    return true;
 }
 
-bool SetAsideRecovery(const std::string& folder) {
-    const std::string path = folder + kRecoveryFileName;
-    return !folder.empty() && ::rename(path.c_str(), (path + ".bad").c_str()) == 0;
+bool SetAsideRecovery(const std::string& folder, const char* suffix) {
+    const std::string path = folder + kRecoveryFileName, aside = path + suffix;
+    // rename() would replace a link or a FIFO there without a word.
+    struct stat st {};
+    if (folder.empty() || (::lstat(aside.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : errno != ENOENT) ||
+        ::rename(path.c_str(), aside.c_str()) != 0)
+        return false;
+    SyncFolder(folder);
+    return true;
 }
 
 RecoveryLock::RecoveryLock(const std::string& folder) {
-    // QLockFile takes a QString: a folder whose name does not survive the conversion gets no lock,
-    // rather than one somewhere else.
-    const QByteArray path = QByteArray::fromStdString(folder + kRecoveryFileName + ".lock");
-    if (folder.empty() || QFile::encodeName(QFile::decodeName(path)) != path)
+    if (folder.empty())
         return;
-    lock_ = std::make_unique<QLockFile>(QFile::decodeName(path));
-    lock_->setStaleLockTime(0); // a lock from another host is never taken by its age; one here, only from a dead copy
+    // Never through a link, never waiting on a FIFO, never reading what it holds.
+    fd_ = ::open((folder + kRecoveryFileName + ".lock").c_str(),
+                 O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            status_ = Status::HeldByOther;
+        return;
+    }
+    // A lock file that already stood opens on a read-only file system too.
+    if (::access(folder.c_str(), W_OK) == 0) {
+        status_ = Status::Owned;
+        return;
+    }
+    ::close(std::exchange(fd_, -1));
 }
 
-RecoveryLock::~RecoveryLock() = default;
-
-bool RecoveryLock::tryLock() { return lock_ && (lock_->isLocked() || lock_->tryLock(0)); }
+RecoveryLock::~RecoveryLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}

@@ -1,15 +1,12 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "modmain.h"
-
-class QLockFile;
 
 // A run in progress, as the recovery file holds it.
 struct RecoveryRun {
@@ -50,22 +47,30 @@ struct RecoveryFile {
 };
 // Only a regular file at the name, read bounded and without blocking; anything else there is Bad.
 RecoveryFile ReadRecovery(const std::string& folder);
-// True when no recovery file is left.
+// True when no recovery file is left; the removal is synced, so the file cannot come back after a power cut.
 bool DeleteRecovery(const std::string& folder);
-// Renames an unusable file to "numbalo.rcv.bad", replacing an older one.
-bool SetAsideRecovery(const std::string& folder);
+// Renames the file to "numbalo.rcv" + suffix (".bad" unusable, ".old" declined), replacing an older regular
+// file there. Anything else at that name (a link, a FIFO, a folder) is never replaced: the file then stays.
+bool SetAsideRecovery(const std::string& folder, const char* suffix);
 
-// Which copy of the program owns recovery: the one that holds "numbalo.rcv.lock" in the folder. A lock
-// left by a copy that died is taken over; a live copy's lock is never taken, however old.
+// Which copy of the program owns recovery: the one holding an exclusive lock on "numbalo.rcv.lock" in the
+// folder. The kernel drops the lock when its holder dies, so a crashed copy's lock is free at once and a live
+// copy's is never taken; the file's contents mean nothing and are never read. The file is made once and
+// never deleted: a deleted lock file would let two copies each lock a file of their own.
 class RecoveryLock {
 public:
+    enum class Status {
+        Owned,       // this copy keeps the recovery file
+        HeldByOther, // another running copy does
+        Unavailable, // nobody can here: the folder takes no file, or the lock's name is not a regular file
+    };
     explicit RecoveryLock(const std::string& folder);
     ~RecoveryLock();
     RecoveryLock(const RecoveryLock&) = delete;
     RecoveryLock& operator=(const RecoveryLock&) = delete;
-    // True when this copy owns recovery, from then until the lock is destroyed.
-    bool tryLock();
+    Status status() const { return status_; }
 
 private:
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;
+    Status status_ = Status::Unavailable;
 };

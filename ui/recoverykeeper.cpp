@@ -5,6 +5,7 @@
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -12,35 +13,36 @@ namespace {
 constexpr int kEditDelayMs = 1000;
 } // namespace
 
+// A program folder that cannot be named has no recovery either: nothing is written outside it.
 RecoveryKeeper::RecoveryKeeper(modMain& m, QtPlatform& platform, std::string folder)
-    : m_(m), platform_(platform), folder_(std::move(folder)) {
+    : m_(m), platform_(platform), folder_(std::move(folder)), lock_(folder_) {
     editTimer_.setSingleShot(true);
     editTimer_.setInterval(kEditDelayMs);
     connect(&editTimer_, &QTimer::timeout, this, &RecoveryKeeper::WriteNow);
-    // A program folder that cannot be named has no recovery: nothing is written outside it.
-    if (folder_.empty())
-        return;
-    auto lock = std::make_unique<RecoveryLock>(folder_);
-    if (lock->tryLock())
-        lock_ = std::move(lock);
 }
 
 RecoveryKeeper::~RecoveryKeeper() = default;
 
 bool RecoveryKeeper::Offer() {
+    // Said before any game, so the operator knows a crash would lose it. A second copy stays silent: the
+    // first one keeps recovery.
+    if (lock_.status() == RecoveryLock::Status::Unavailable)
+        platform_.MsgBox("このﾌｫﾙﾀﾞには書き込めないため、強制終了したときに内容を復元できません。", vbOKOnlyExclamation,
+                         kProductName);
     if (!ownsRecovery())
         return false;
     const RecoveryFile file = ReadRecovery(folder_);
     if (file.status == RecoveryFile::Status::None)
         return false;
     if (file.status == RecoveryFile::Status::Bad) {
-        SetAsideRecovery(folder_);
+        standingAside_ = !SetAsideRecovery(folder_, ".bad");
         platform_.MsgBox("復元用のﾌｧｲﾙが読めないため、使わずに起動します。", vbOKOnlyExclamation, "復元");
         return false;
     }
     if (platform_.MsgBox("前回は正しく終了しませんでした。保存されていない内容を復元しますか?", vbYesNoExclamation,
                          "復元") != vbYes) {
-        DeleteRecovery(folder_);
+        // Kept one generation back: a No in haste need not cost the game.
+        standingAside_ = !SetAsideRecovery(folder_, ".old");
         return false;
     }
     Restore(file.state);
@@ -55,11 +57,19 @@ void RecoveryKeeper::Restore(const RecoveryState& state) {
     m_.DocDir = state.docDir;
     m_.DocName = state.docName;
     m_.DocChanged = state.docChanged ? -1 : 0;
-    // A saved document that went away or changed on disk since is no longer what the sheets hold.
-    if (!state.docChanged && m_.DocName != kUntitled) {
-        const auto onDisk = ReadDocumentFile(m_.DocDir + m_.DocName);
+    if (m_.DocName != kUntitled) {
+        // A saved document that went away or changed on disk since is no longer what the sheets hold. What
+        // stands at the name now and is no sheet document was never this document: Save must ask for a
+        // name rather than write over it.
+        const std::string path = m_.DocDir + m_.DocName;
+        const auto onDisk = ReadDocumentFile(path);
         if (!onDisk || onDisk->names != state.names || onDisk->cells != state.cells)
             m_.DocChanged = -1;
+        struct stat st {};
+        if (!onDisk && ::lstat(path.c_str(), &st) == 0) {
+            m_.DocDir = m_.AppFolder;
+            m_.DocName = std::string(kUntitled);
+        }
     }
     SetWindowTitle(m_);
     if (const auto& run = state.run) {
@@ -134,16 +144,15 @@ void RecoveryKeeper::WriteNow() {
 
 void RecoveryKeeper::Write(RecoveryState state) {
     editTimer_.stop();
-    // A failed write keeps the last good file; the next change tries again.
-    if (WriteRecovery(folder_, state)) {
+    // Even a write that reports a failure may have left a file; the next change tries again.
+    present_ = true;
+    if (WriteRecovery(folder_, state))
         written_ = std::move(state);
-        present_ = true;
-    }
 }
 
 void RecoveryKeeper::Remove() {
     editTimer_.stop();
     written_.reset();
-    if (std::exchange(present_, false))
-        DeleteRecovery(folder_);
+    if (present_)
+        present_ = !DeleteRecovery(folder_);
 }

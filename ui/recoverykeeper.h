@@ -2,7 +2,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,9 +19,9 @@ public:
     RecoveryKeeper(modMain& m, QtPlatform& platform, std::string folder);
     ~RecoveryKeeper() override;
 
-    bool ownsRecovery() const { return lock_ != nullptr; }
-    // At start, once the main window shows: offers a file a crash left behind and restores
-    // it on Yes. True when something was restored.
+    bool ownsRecovery() const { return lock_.status() == RecoveryLock::Status::Owned && !standingAside_; }
+    // At start, once the main window shows: says so when this copy can keep no recovery file, or
+    // offers a file a crash left behind and restores it on Yes. True when something was restored.
     bool Offer();
     // From now on every change the file covers is written: run changes at once, edits
     // within a second.
@@ -42,7 +41,8 @@ private:
     modMain& m_;
     QtPlatform& platform_;
     std::string folder_;
-    std::unique_ptr<RecoveryLock> lock_;
+    RecoveryLock lock_;
+    bool standingAside_ = false; // a file that could not be set aside is left for the next start
     QTimer editTimer_;
     std::optional<RecoveryState> written_; // what this copy last wrote
     bool present_ = false;                 // whether a file may stand at the name
