@@ -9,9 +9,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    const std::vector<std::string> arguments(argv, argv + argc);
     QApplication::setApplicationName("numbalo");
     QApplication::setApplicationVersion(kVersionText);
     // --help and --version answer before the application object exists: they need no display.

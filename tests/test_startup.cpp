@@ -2,6 +2,9 @@
 #include "frmmain.h"
 #include "startup.h"
 
+#include <fstream>
+#include <unistd.h>
+
 QWidget* Splash() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "frmTitle") return w;
@@ -15,12 +18,12 @@ private slots:
     // option, so none), and where an outcome is given, the real splash, main window and message boxes on it: the
     // file title and first cell shown at the end, then the message after "ﾌｧｲﾙを開く | ", its icon and buttons.
     void startWithArguments_data() {
-        QTest::addColumn<QStringList>("arguments"); // after the program's name, in the documents' folder
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArrayList>("arguments"); // after the program's name, in the documents' folder
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("outcome");
-        const auto row = [](const char* name, const QStringList& arguments, const char* file,
+        const auto row = [](const char* name, const QByteArrayList& arguments, const char* file,
                             const char* outcome = "") {
-            QTest::newRow(name) << arguments << QString(file) << QString(outcome);
+            QTest::newRow(name) << arguments << QByteArray(file) << QString(outcome);
         };
         row("an unknown option: the file is not opened", {"--bogus", "in.bng"}, "misused");
         row("a file after --", {"--", "in.bng"}, "in.bng");
@@ -29,26 +32,37 @@ private slots:
             "無題 [] | ﾌｧｲﾙ bad.bng は使用不可能な形式または他の形式で保存されています。 | 3");
         row("a missing file: named as typed", {"sub/gone.bng"}, "sub/gone.bng",
             "無題 [] | ﾌｧｲﾙ sub/gone.bng が見つかりません。 | 2");
-        row("a folder is no file to read", {"sub"}, "sub", "無題 [] | ﾌｧｲﾙ sub が見つかりません。 | 2");
+        // Found as faults: a folder was "not found", ".." was resolved as text, a name not UTF-8 was lost.
+        const char* folder = "無題 [] | ﾌｧｲﾙ sub は使用不可能な形式または他の形式で保存されています。 | 3";
+        row("a folder is refused as Open refuses it", {"sub"}, "sub", folder);
+        row("a folder with a final /", {"sub/"}, "sub/", folder);
+        row("'..' after a link is where the link leads", {"link/../in2.bng"}, "link/../in2.bng", "in2.bng [42]");
+        row("a name that is not UTF-8", {"\xff.bng"}, "\xff.bng", "\uFFFD.bng [42]");
         row("a restored game keeps the file unopened, and says so", {"in.bng"}, "in.bng",
             "無題 [] | 復元したため、ﾌｧｲﾙ in.bng は開きませんでした。 | 2");
         row("a restored game without a file: nothing said", {}, "", "無題 []");
     }
     void startWithArguments() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, file);
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArray, file);
         QFETCH(QString, outcome);
         Game docs, app; // only their folders: the documents', and the program's with its settings
         app.Write(kSettingsFileName, SettingsFile(1, 10, 60));
-        QVERIFY(QDir(docs.dir.path()).mkdir("sub"));
-        docs.Write("in.bng", "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
+        const QByteArray doc = "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200);
+        const QByteArray here = QFile::encodeName(docs.dir.path()) + "/";
+        QVERIFY(QDir(docs.dir.path()).mkpath("real/sub") && QDir(docs.dir.path()).mkdir("sub") && symlink(here + "real/sub", here + "link") == 0);
+        for (const char* name : {"in.bng", "real/in2.bng", "\xff.bng"})
+            QVERIFY(std::ofstream(here + name, std::ios::binary) << doc.toStdString());
         docs.Write("bad.bng", "junk");
         const QString startFolder = QDir::currentPath();
         QDir::setCurrent(docs.dir.path());
-        const CommandLine command = ParseCommandLine(QStringList{"numbalo"} + arguments);
+        std::vector<std::string> argv{"numbalo"};
+        for (const QByteArray& argument : arguments)
+            argv.push_back(argument.toStdString());
+        const CommandLine command = ParseCommandLine(argv);
         QDir::setCurrent(startFolder); // the path was taken from the folder the program started in
-        QCOMPARE(command.misused ? "misused" : command.file, file);
-        QCOMPARE(command.filePath, file.isEmpty() || command.misused ? "" : docs.dir.filePath(file));
+        QCOMPARE(QByteArray::fromStdString(command.misused ? "misused" : command.file), file);
+        QCOMPARE(QByteArray::fromStdString(command.filePath), file.isEmpty() || command.misused ? "" : here + file);
         if (outcome.isEmpty()) return;
         QStringList seen; // every message box, answered with OK: "text | icon" (3 stop, 2 exclamation)
         QTimer boxes;

@@ -6,8 +6,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QTimer>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 struct Options {
@@ -23,20 +29,38 @@ struct Options {
 };
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     Options options;
     CommandLine command;
+    QStringList texts;
+    for (const std::string& argument : arguments)
+        texts << QFile::decodeName(QByteArray::fromStdString(argument));
     // parse, not process: an unknown option must not end the program.
-    const bool known = options.parser.parse(arguments);
+    const bool known = options.parser.parse(texts);
     if (options.parser.isSet(options.help))
         command.action = CommandLine::Action::ShowHelp;
     else if (options.parser.isSet(options.version))
         command.action = CommandLine::Action::ShowVersion;
-    const QStringList files = options.parser.positionalArguments();
+    // The files by the parser's own rule ("-" is one, everything after "--" is), taken as bytes.
+    std::vector<std::string> files;
+    bool onlyFiles = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!onlyFiles && argument == "--")
+            onlyFiles = true;
+        else if (onlyFiles || argument == "-" || !argument.starts_with('-'))
+            files.push_back(argument);
+    }
     command.misused = !known || files.size() > 1;
     if (!command.misused && files.size() == 1) {
         command.file = files.front();
-        command.filePath = QFileInfo(command.file).absoluteFilePath();
+        // Joined, not cleaned: "link/../x" is where the link leads, as the shell and the system see it.
+        std::string folder(PATH_MAX, '\0');
+        const bool absolute = command.file.starts_with('/');
+        if (absolute || ::getcwd(folder.data(), folder.size())) {
+            folder.resize(absolute ? 0 : std::strlen(folder.c_str()));
+            command.filePath = absolute ? command.file : folder + (folder.ends_with('/') ? "" : "/") + command.file;
+        }
     }
     return command;
 }
@@ -73,18 +97,22 @@ void StartUp::Begin() {
 void StartUp::AfterShown() {
     const bool recovered = tryRecover();
     recovery_->Watch();
-    if (command_.file.isEmpty())
+    const std::string& name = command_.file;
+    if (name.empty())
         return;
-    const std::string name = command_.file.toStdString();
     if (recovered) {
         platform_.MsgBox("復元したため、ﾌｧｲﾙ " + name + " は開きませんでした。", vbOKOnlyExclamation, "ﾌｧｲﾙを開く");
         return;
     }
-    // A folder, a pipe or a device is no file to read either.
-    const QFileInfo info(command_.filePath);
-    if (!info.isFile() || !info.isReadable()) {
+    std::string path = command_.filePath;
+    struct stat st {};
+    if (path.empty() || (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))) {
         platform_.MsgBox("ﾌｧｲﾙ " + name + " が見つかりません。", vbOKOnlyExclamation, "ﾌｧｲﾙを開く");
         return;
     }
-    main_->documents().OpenDocument(command_.filePath.toStdString());
+    // Anything else that stands there (a folder, a FIFO, a device) Open refuses in its own words, a folder
+    // named with a final "/" too.
+    while (path.size() > 1 && path.ends_with('/'))
+        path.pop_back();
+    main_->documents().OpenDocument(path);
 }

@@ -8,20 +8,23 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class frmMain;
 class RecoveryKeeper;
 
 // What the command line asks for, worked out before any window system is touched, so that
 // --help and --version need no display.
+// File names are kept as the bytes given: a name that is not UTF-8 must still open.
 struct CommandLine {
     enum class Action { Start, ShowHelp, ShowVersion };
     Action action = Action::Start;
-    QString file;     // the document as typed; empty: none
-    QString filePath; // the same, absolute from the folder the program was started in
+    std::string file;     // the document as typed; empty: none
+    std::string filePath; // the same, absolute from the folder the program was started in, ".." left to the system
     bool misused = false; // several files or an unknown option: start without a file
 };
-CommandLine ParseCommandLine(const QStringList& arguments);
+// The arguments as main() gets them, the program's name first.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // The one line printed to standard error for a misused command line.
 QString UsageLine();
 QString HelpText();
