@@ -1,5 +1,6 @@
 #include "celllabel.h"
 #include "fakeplatform.h"
+#include "filedialogs.h"
 #include "fonts.h"
 #include "frminfo.h"
 #include "frminput.h"
@@ -544,6 +545,29 @@ private slots:
         QCOMPARE(d->isVisible(), r.refused);
         if (r.refused) Child<QPushButton>(d, "CmdCancel")->click();
         QVERIFY(Deleted(d));
+    }
+
+    // Found as a fault: Qt's save dialog stayed open without a word on a name too long for the folder (counting
+    // characters where the file system counts bytes: 100 kanji are 300 bytes). Now it says so and stays open.
+    void saveDialogRefusesATooLongName() {
+        Game g;
+        QtFileDialogs dialogs(nullptr, g.m.AppFolder);
+        QStringList said;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            for (const QString& name : {QString(100, QChar(0x6F22)), QString("ok.bng")}) {
+                QTimer::singleShot(0, [&] { // under the message, if one comes
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                        said << box->text(), box->button(QMessageBox::Ok)->click();
+                });
+                Child<QLineEdit>(dialog, "fileNameEdit")->setText(name);
+                QTest::keyClick(Child<QLineEdit>(dialog, "fileNameEdit"), Qt::Key_Return);
+                QTest::qWait(50);
+            }
+        });
+        QCOMPARE(Q(dialogs.GetSaveFileName().value_or("cancelled")), Q(g.m.AppFolder) + "ok.bng");
+        QCOMPARE(said, QStringList{"ﾌｧｲﾙ名が長すぎます。"});
     }
 
     // Found as a fault: Escape closed them. Without a cancel-key button Escape leaves the dialog open; Enter and

@@ -11,7 +11,6 @@ public:
     QtFileDialogs(QWidget* parent, const std::string& startFolder) : parent_(parent), folder_(startFolder) {}
     std::optional<std::string> GetOpenFileName() override;
     std::optional<std::string> GetSaveFileName() override;
-    void setStartFolder(const std::string& folder) { folder_ = folder; }
 
 private:
     std::optional<std::string> Run(bool save);
