@@ -212,6 +212,55 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
     return state;
 }
 
+RecoveryState CaptureRecovery(const modMain& m) {
+    RecoveryState state;
+    for (int s = 0; s < kSheets; ++s)
+        state.names[s] = m.BSheet[s];
+    for (int b = 0; b < kBoxes; ++b)
+        state.cells[b] = m.BBox[b].Caption;
+    state.docDir = m.DocDir;
+    state.docName = m.DocName;
+    state.docChanged = m.DocChanged != 0;
+    if (!m.IsEditMode()) {
+        // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
+        state.run = RecoveryRun{m.SysSetting.RunMode, m.SysSetting.MinNumber, m.SysSetting.MaxNumber,
+                                m.CallRecord(),       m.DrawCount(),          m.SysSetting.RunMode == 1};
+    }
+    return state;
+}
+
+void RestoreRecovery(modMain& m, const RecoveryState& state) {
+    for (int s = 0; s < kSheets; ++s)
+        m.BSheet[s] = state.names[s];
+    for (int b = 0; b < kBoxes; ++b)
+        m.BBox[b].Caption = state.cells[b];
+    m.DocDir = state.docDir;
+    m.DocName = state.docName;
+    m.DocChanged = state.docChanged ? -1 : 0;
+    if (m.DocName != kUntitled) {
+        // A saved document that went away or changed on disk since is no longer what the sheets hold. What
+        // stands at the name now and is no sheet document was never this document: Save must ask for a
+        // name rather than write over it.
+        const std::string path = m.DocDir + m.DocName;
+        const auto onDisk = ReadDocumentFile(path);
+        if (!onDisk || onDisk->names != state.names || onDisk->cells != state.cells)
+            m.DocChanged = -1;
+        struct stat st {};
+        if (!onDisk && ::lstat(path.c_str(), &st) == 0) {
+            m.DocDir = m.AppFolder;
+            m.DocName = std::string(kUntitled);
+        }
+    }
+    SetWindowTitle(m);
+    if (const auto& run = state.run) {
+        // The run's range and mode become the settings again, as when it started.
+        m.SysSetting = {run->RunMode, run->MinNumber, run->MaxNumber};
+        SaveSettings(m);
+        m.RestoreRun(m.SysSetting, run->calls, run->drawCount, run->rolling);
+    }
+    m.Refresh();
+}
+
 bool WriteRecovery(const std::string& folder, const RecoveryState& state) {
     return !folder.empty() &&
            WriteFileAtomically(folder + kRecoveryFileName, EncodeRecovery(state), FileRole::Own).empty();

@@ -37,6 +37,12 @@ std::string EncodeRecovery(const RecoveryState& state);
 // line over 1 MiB gives nullopt.
 std::optional<RecoveryState> ParseRecovery(std::string_view text);
 
+// What a crash would lose now: the sheets, the document and a run in progress.
+RecoveryState CaptureRecovery(const modMain& m);
+// Brings the module back to a captured state, from edit mode. A saved document that changed or went away on
+// disk since counts as changed; a name at which no sheet document stands now is not trusted (untitled).
+void RestoreRecovery(modMain& m, const RecoveryState& state);
+
 // The file in the program's folder (ending in "/"; empty: there is none, and nothing is written).
 // Written atomically or not at all, never through a link nor in place.
 bool WriteRecovery(const std::string& folder, const RecoveryState& state);

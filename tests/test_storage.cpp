@@ -500,9 +500,10 @@ private slots:
         QVERIFY(SaveDocument(m));
         m.BSheet[2] = "三枚目";
         SetWindowTitle(m);
-        RecoveryState state{m.BSheet, {}, m.DocDir, m.DocName, false, RecoveryRun{1, 10, 40, {12, 30}, 2, true}};
-        std::transform(m.BBox.begin(), m.BBox.end(), state.cells.begin(), [](const Cell& c) { return c.Caption; });
-        QVERIFY(WriteRecovery(folder, state));
+        m.ShowRunModeButtons(); // the game the restored module must show exactly
+        m.Start();
+        crashed.Call(12), crashed.Call(30);
+        QVERIFY(WriteRecovery(folder, CaptureRecovery(m)));
         const std::string rcv = folder + kRecoveryFileName, night = folder + "night.bng";
         const QByteArray target = QFile::encodeName(crashed.dir.filePath("elsewhere"));
         if (disk == "gone") QVERIFY(unlink(night.c_str()) == 0);
@@ -518,9 +519,6 @@ private slots:
             QVERIFY(mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         }
         const std::string file = ReadBytes(rcv);
-        m.ShowRunModeButtons(); // the same game played: the restored module must show exactly this
-        m.Start();
-        crashed.Call(12), crashed.Call(30);
         m.DocChanged = disk == "same" || disk == "empty lock" || disk == "not UTF-8" ? 0 : -1;
         if (disk == "replaced") m.DocName = kUntitled, SetWindowTitle(m);
         std::optional<RecoveryLock> firstCopy;

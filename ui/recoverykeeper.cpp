@@ -2,10 +2,6 @@
 
 #include "modmain.h"
 #include "qtplatform.h"
-#include "settingsfile.h"
-#include "sheetdocument.h"
-
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -45,40 +41,8 @@ bool RecoveryKeeper::Offer() {
         standingAside_ = !SetAsideRecovery(folder_, ".old");
         return false;
     }
-    Restore(file.state);
+    RestoreRecovery(m_, file.state);
     return true;
-}
-
-void RecoveryKeeper::Restore(const RecoveryState& state) {
-    for (int s = 0; s < kSheets; ++s)
-        m_.BSheet[s] = state.names[s];
-    for (int b = 0; b < kBoxes; ++b)
-        m_.BBox[b].Caption = state.cells[b];
-    m_.DocDir = state.docDir;
-    m_.DocName = state.docName;
-    m_.DocChanged = state.docChanged ? -1 : 0;
-    if (m_.DocName != kUntitled) {
-        // A saved document that went away or changed on disk since is no longer what the sheets hold. What
-        // stands at the name now and is no sheet document was never this document: Save must ask for a
-        // name rather than write over it.
-        const std::string path = m_.DocDir + m_.DocName;
-        const auto onDisk = ReadDocumentFile(path);
-        if (!onDisk || onDisk->names != state.names || onDisk->cells != state.cells)
-            m_.DocChanged = -1;
-        struct stat st {};
-        if (!onDisk && ::lstat(path.c_str(), &st) == 0) {
-            m_.DocDir = m_.AppFolder;
-            m_.DocName = std::string(kUntitled);
-        }
-    }
-    SetWindowTitle(m_);
-    if (const auto& run = state.run) {
-        // The run's range and mode become the settings again, as when it started.
-        m_.SysSetting = {run->RunMode, run->MinNumber, run->MaxNumber};
-        SaveSettings(m_);
-        m_.RestoreRun(m_.SysSetting, run->calls, run->drawCount, run->rolling);
-    }
-    m_.Refresh();
 }
 
 void RecoveryKeeper::Watch() {
@@ -101,29 +65,12 @@ void RecoveryKeeper::Finish() {
     Remove();
 }
 
-RecoveryState RecoveryKeeper::Capture() const {
-    RecoveryState state;
-    for (int s = 0; s < kSheets; ++s)
-        state.names[s] = m_.BSheet[s];
-    for (int b = 0; b < kBoxes; ++b)
-        state.cells[b] = m_.BBox[b].Caption;
-    state.docDir = m_.DocDir;
-    state.docName = m_.DocName;
-    state.docChanged = m_.DocChanged != 0;
-    if (!m_.IsEditMode()) {
-        // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
-        state.run = RecoveryRun{m_.SysSetting.RunMode, m_.SysSetting.MinNumber, m_.SysSetting.MaxNumber,
-                                m_.CallRecord(),       m_.DrawCount(),          m_.SysSetting.RunMode == 1};
-    }
-    return state;
-}
-
 bool RecoveryKeeper::NothingToLose() const { return m_.IsEditMode() && m_.DocChanged == 0; }
 
 void RecoveryKeeper::ModelChanged() {
     if (NothingToLose())
         return Remove();
-    RecoveryState state = Capture();
+    RecoveryState state = CaptureRecovery(m_);
     if (written_ && *written_ == state)
         return;
     // A run's steps are written at once; edits wait for the end of a burst of typing. The
@@ -139,7 +86,7 @@ void RecoveryKeeper::WriteNow() {
         return;
     if (NothingToLose())
         return Remove();
-    Write(Capture());
+    Write(CaptureRecovery(m_));
 }
 
 void RecoveryKeeper::Write(RecoveryState state) {

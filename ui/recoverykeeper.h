@@ -35,8 +35,6 @@ private:
     void WriteNow(); // the delayed write of edits
     void Write(RecoveryState state);
     void Remove();
-    RecoveryState Capture() const;
-    void Restore(const RecoveryState& state);
 
     modMain& m_;
     QtPlatform& platform_;
