@@ -18,11 +18,6 @@ public:
     bool setTextIfChanged(const QString& text);
     void setTransparent(bool transparent);
 
-    const QColor& foreColour() const { return fore_; }
-    const QColor& backColour() const { return back_; }
-    bool hasBorder() const { return border_; }
-    bool isTransparent() const { return transparent_; }
-
 signals:
     void pressed(Qt::MouseButton button);
     void clicked();
