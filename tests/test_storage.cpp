@@ -557,8 +557,9 @@ private slots:
                 QVERIFY(kKinds[k].save(g.m));
                 versions[k][version] = g.Read(kKinds[k].file);
             }
-        // Kills spread over two whole cycles of saves, however slow a build makes them.
-        const auto spread = static_cast<quint32>(std::max<qint64>(5000, 2000 * cycle.elapsed()));
+        // Each kill lands after a random number of the child's whole saves, then at a random instant within about
+        // two saves: every kind and version is exposed however much slower a forked child of a build saves.
+        const auto spread = static_cast<quint32>(std::max<qint64>(2000, 1000 * cycle.elapsed() / 3));
         auto* progress = static_cast<std::atomic<long>*>( // saves the child started and finished, shared
             mmap(nullptr, 2 * sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
         QVERIFY(progress != MAP_FAILED);
@@ -577,7 +578,8 @@ private slots:
                         ++progress[1];
                     }
             int status = 0;
-            while (child > 0 && progress[0] == 0) // the instant counts from the child's first save
+            const long before = long(rng.bounded(7));
+            while (child > 0 && (progress[0] == 0 || progress[1] < before))
                 sched_yield();
             usleep(rng.bounded(spread));
             QVERIFY(::kill(child, SIGKILL) == 0 && waitpid(child, &status, 0) == child);
