@@ -71,13 +71,16 @@ std::string Without(std::string text, std::string_view characters) {
 
 RecoveryState Reachable(FuzzedDataProvider& in) {
     RecoveryState s;
-    for (std::string& name : s.names) {
-        // Often a character or two repeated, so that long names of kanji or kana come up.
+    // One name may be long: a character or two repeated up to the 4 KiB a document holds, so that long names
+    // of kanji or kana come up; the others stay short, which keeps each run fast.
+    const int longName = in.ConsumeIntegralInRange(0, kSheets - 1);
+    for (int i = 0; i < kSheets; ++i) {
         const std::string unit = in.ConsumeRandomLengthString(4);
         std::string bytes;
-        for (int n = in.ConsumeIntegralInRange(0, 2048); n > 0 && bytes.size() + unit.size() <= 4096; --n)
+        for (int n = in.ConsumeIntegralInRange(0, i == longName ? 2048 : 4); n > 0 && bytes.size() + unit.size() <= 4096;
+             --n)
             bytes += unit;
-        name = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
+        s.names[static_cast<std::size_t>(i)] = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
     }
     for (std::string& cell : s.cells)
         if (cell = in.ConsumeRandomLengthString(6); !IsUsableCell(cell))
