@@ -77,8 +77,8 @@ RecoveryState Reachable(FuzzedDataProvider& in) {
     for (int i = 0; i < kSheets; ++i) {
         const std::string unit = in.ConsumeRandomLengthString(4);
         std::string bytes;
-        for (int n = in.ConsumeIntegralInRange(0, i == longName ? 2048 : 4); n > 0 && bytes.size() + unit.size() <= 4096;
-             --n)
+        const int repeats = in.ConsumeIntegralInRange(0, i == longName ? 2048 : 4);
+        for (int n = 0; n < repeats && bytes.size() + unit.size() <= 4096; ++n)
             bytes += unit;
         s.names[static_cast<std::size_t>(i)] = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
     }

@@ -97,8 +97,8 @@ void DocumentCommands::OpenDocument(const std::string& path) {
 
 bool DocumentCommands::QueryUnload() {
     // A slip onto the close button must not cost the evening's game.
-    if (!m_.IsEditMode() && m_.platform().MsgBox(std::string("実行中です。") + kProductName + " を終了します。よろしいですか?",
-                                                 vbYesNoExclamationDefaultNo, kProductName) != vbYes)
+    const std::string running = std::string("実行中です。") + kProductName + " を終了します。よろしいですか?";
+    if (!m_.IsEditMode() && m_.platform().MsgBox(running, vbYesNoExclamationDefaultNo, kProductName) != vbYes)
         return false;
     if (m_.DocChanged == 0)
         return true;

@@ -2,6 +2,7 @@
 
 #include "modmain.h"
 #include "qtplatform.h"
+
 #include <utility>
 
 namespace {

@@ -10,10 +10,8 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <climits>
-#include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 struct Options {
@@ -55,12 +53,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!command.misused && files.size() == 1) {
         command.file = files.front();
         // Joined, not cleaned: "link/../x" is where the link leads, as the shell and the system see it.
-        std::string folder(PATH_MAX, '\0');
-        const bool absolute = command.file.starts_with('/');
-        if (absolute || ::getcwd(folder.data(), folder.size())) {
-            folder.resize(absolute ? 0 : std::strlen(folder.c_str()));
-            command.filePath = absolute ? command.file : folder + (folder.ends_with('/') ? "" : "/") + command.file;
-        }
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::current_path(error);
+        if (!error)
+            command.filePath = (folder / command.file).native();
     }
     return command;
 }
