@@ -17,37 +17,43 @@ bool modMain::BBox_MouseDown(int Index, int Button) {
     return Button == kRightButton;
 }
 
+int NeighbourBox(int box, int key) {
+    const int sheet = box / kCellsPerSheet, cell = box % kCellsPerSheet;
+    const int row = cell / kCellsPerSide, column = cell % kCellsPerSide;
+    const int sheetRow = sheet / kSheetsPerRow, sheetColumn = sheet % kSheetsPerRow;
+    constexpr int last = kCellsPerSide - 1, sheetRows = kSheets / kSheetsPerRow;
+    switch (key) {
+    case vk::Up:
+        return row > 0 ? box - kCellsPerSide
+               : sheetRow > 0 ? box - kSheetsPerRow * kCellsPerSheet + last * kCellsPerSide
+                              : box;
+    case vk::Down:
+        return row < last ? box + kCellsPerSide
+               : sheetRow < sheetRows - 1 ? box + kSheetsPerRow * kCellsPerSheet - last * kCellsPerSide
+                                          : box;
+    case vk::Left:
+        return column > 0 ? box - 1 : sheetColumn > 0 ? box - kCellsPerSheet + last : box;
+    case vk::Right:
+        return column < last ? box + 1 : sheetColumn < kSheetsPerRow - 1 ? box + kCellsPerSheet - last : box;
+    default:
+        return box;
+    }
+}
+
 void modMain::Form_KeyDown(int KeyCode, int Shift) {
     // Stage 1: selection and free hole, edit mode only.
     CurSheet = static_cast<std::int16_t>(CurBox / kCellsPerSheet);
     const int c = CurBox - kCellsPerSheet * CurSheet;
     const bool editing = IsEditMode();
     if (editing) {
-        const int col = c % 5;
         switch (KeyCode) {
         case vk::Up:
-            if (c >= 5)
-                MoveSelection(CurBox - 5);
-            else if (CurSheet >= 4)
-                MoveSelection(25 * (CurSheet - 4) + c + 20);
-            break;
         case vk::Down:
-            if (c < 20)
-                MoveSelection(CurBox + 5);
-            else if (CurSheet <= 3)
-                MoveSelection(25 * (CurSheet + 4) + c - 20);
-            break;
         case vk::Left:
-            if (col != 0)
-                MoveSelection(CurBox - 1);
-            else if (CurSheet != 0 && CurSheet != 4)
-                MoveSelection(25 * (CurSheet - 1) + c + 4);
-            break;
         case vk::Right:
-            if (col != 4)
-                MoveSelection(CurBox + 1);
-            else if (CurSheet != 3 && CurSheet != 7)
-                MoveSelection(25 * (CurSheet + 1) + c - 4);
+            // At the outer edge nothing moves, and nothing is repainted either.
+            if (const int next = NeighbourBox(CurBox, KeyCode); next != CurBox)
+                MoveSelection(next);
             break;
         case vk::Tab:
             if (Shift == 0) {
@@ -90,8 +96,8 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
             InputBuf.erase(0, InputBuf.size() - 2);
     } else if (KeyCode == vk::Return || KeyCode == vk::Separator) {
         if (IsEditMode()) {
-            const int next = c + 1 > 24 ? 0 : c + 1;
-            MoveSelection(25 * CurSheet + next);
+            const int next = c + 1 < kCellsPerSheet ? c + 1 : 0;
+            MoveSelection(kCellsPerSheet * CurSheet + next);
         } else if (!LBInput.empty() && !runEnding_) {
             CallNumber();
             return;

@@ -12,7 +12,10 @@
 inline constexpr char kProductName[] = "Zarvello Quorvex 98";
 
 constexpr int kSheets = 8;
-constexpr int kCellsPerSheet = 25;
+constexpr int kSheetsPerRow = 4; // the window shows the sheets in two rows of four
+constexpr int kCellsPerSide = 5;
+constexpr int kCellsPerSheet = kCellsPerSide * kCellsPerSide;
+constexpr int kCentreCell = 12;
 constexpr int kBoxes = kSheets * kCellsPerSheet;
 constexpr int kHistoryLabels = 7;
 constexpr int kHistorySize = 100; // entries 0..99 in use
@@ -182,6 +185,10 @@ private:
     bool inTick_ = false;
     bool runEnding_ = false; // EndRun is under way: its yields must not let a number be called
 };
+
+// The box an arrow key (vk::Left, Up, Right, Down) selects from box: the neighbouring cell, across a sheet's
+// edge into the facing edge of the neighbouring sheet, and box itself at the outer edge of all eight.
+int NeighbourBox(int box, int key);
 
 // Virtual key codes the keyboard rules use.
 namespace vk {

@@ -83,8 +83,6 @@ private slots:
         QTest::addColumn<QString>("texts"); // cells 0 and 1, whether the document changed
         QTest::newRow("last two digits, no leading zero, a move starts anew") << 0 << "100R05" << 1 << "0|5 changed";
         QTest::newRow("@ and an edge keep the digits typed") << 0 << "5@L3" << 0 << "53| changed";
-        QTest::newRow("right into the next sheet") << 4 << "R" << 25 << "|";
-        QTest::newRow("no wrap at the edges") << 199 << "DR" << 199 << "|";
         QTest::newRow("tab wraps to the first sheet") << 187 << "T" << 12 << "|";
         QTest::newRow("shift+tab wraps to the last sheet") << 3 << "B" << 178 << "|";
         QTest::newRow("enter wraps within the sheet") << 49 << "E" << 25 << "|";

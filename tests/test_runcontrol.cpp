@@ -78,6 +78,23 @@ private slots:
         QVERIFY(g.m.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 4 : 3));
     }
 
+    // Arrows move within a sheet and across its edges into the facing edge of the neighbouring sheet; at the outer
+    // edge nothing moves. From every cell, against the sheets laid out as one grid of 20 x 10 cells. Found by
+    // mutation: moves off a sheet's first column or row could go wrong unnoticed.
+    void arrowKeys() {
+        Game g;
+        const int keys[] = {vk::Left, vk::Up, vk::Right, vk::Down}, dx[] = {-1, 0, 1, 0}, dy[] = {0, -1, 0, 1};
+        for (int box = 0; box < kBoxes; ++box)
+            for (int k = 0; k < 4; ++k) {
+                const int x = box / 25 % 4 * 5 + box % 5 + dx[k], y = box / 100 * 5 + box % 25 / 5 + dy[k];
+                const bool inside = x >= 0 && x < 20 && y >= 0 && y < 10;
+                g.m.BBox_MouseDown(box, kLeftButton);
+                g.m.Form_KeyDown(keys[k], 0);
+                QVERIFY2(g.m.CurBox == (inside ? (y / 5 * 4 + x / 5) * 25 + y % 5 * 5 + x % 5 : box),
+                         qPrintable(QString("key %1 from %2 to %3").arg(keys[k]).arg(box).arg(g.m.CurBox)));
+            }
+    }
+
     // The last two digits typed count; Enter or the keypad separator calls, Enter right after a call does
     // nothing, and a digit after a call starts afresh.
     void realRunKeys() {
