@@ -1,38 +1,34 @@
 #include "modmain.h"
 
+#include <algorithm>
+
 namespace {
-// Controls that a run disables, by menu name and by toolbar key; "mn_End" and "Stop"
-// are the other way round and handled in SetRunControls.
+// Controls that a run disables, by menu name and by toolbar key; "mn_End" and "Stop" are the
+// other way round.
 constexpr std::string_view kRunDisabledMenus[] = {"mn_New", "mn_Open", "mn_Save", "mn_As",
                                                   "mn_Edit", "mn_Start", "mnTool"};
 constexpr std::string_view kRunDisabledButtons[] = {"New",     "Open",    "Save",   "Del",
                                                     "Start",   "RealRun", "RandRun", "Random",
                                                     "FreeHole", "Info"};
+
+bool Enabled(std::string_view name, bool running, std::span<const std::string_view> runDisabled,
+             std::string_view end) {
+    if (name == end)
+        return running;
+    return !running || std::find(runDisabled.begin(), runDisabled.end(), name) == runDisabled.end();
+}
 } // namespace
 
-modMain::modMain(Platform& platform) : platform_(platform) { SetRunControls(false); }
+modMain::modMain(Platform& platform) : platform_(platform) {}
 
 std::string modMain::ModeText() const { return SysSetting.RunMode == 0 ? "実戦形式" : "乱数形式"; }
 
 bool modMain::MenuEnabled(std::string_view name) const {
-    if (name == "mn_Undo")
-        return CanTakeBack();
-    const auto it = disabled_.find("menu:" + std::string(name));
-    return it == disabled_.end() || !it->second;
+    return name == "mn_Undo" ? CanTakeBack() : Enabled(name, running_, kRunDisabledMenus, "mn_End");
 }
 
 bool modMain::ButtonEnabled(std::string_view key) const {
-    const auto it = disabled_.find("button:" + std::string(key));
-    return it == disabled_.end() || !it->second;
-}
-
-void modMain::SetRunControls(bool running) {
-    for (auto name : kRunDisabledMenus)
-        disabled_["menu:" + std::string(name)] = running;
-    for (auto key : kRunDisabledButtons)
-        disabled_["button:" + std::string(key)] = running;
-    disabled_["menu:mn_End"] = !running;
-    disabled_["button:Stop"] = !running;
+    return Enabled(key, running_, kRunDisabledButtons, "Stop");
 }
 
 void modMain::SelectBox(int box) {

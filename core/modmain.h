@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -84,9 +83,11 @@ public:
     bool RealRunPressed = false;
     bool RandRunPressed = false;
 
+    // From Start's Yes until EndRun is done: the menus and the toolbar show the run's state.
+    bool IsRunning() const { return running_; }
     // Enabled state of a menu item by name ("mn_New", "mnTool", ...) or of a toolbar
-    // button by key ("New", "Stop", ...). Names not listed are always enabled; "mn_Undo"
-    // follows CanTakeBack(), which changes with every call.
+    // button by key ("New", "Stop", ...), all following IsRunning(); names not listed are always
+    // enabled. "mn_Undo" follows CanTakeBack(), which changes with every call.
     bool MenuEnabled(std::string_view name) const;
     bool ButtonEnabled(std::string_view key) const;
 
@@ -170,7 +171,6 @@ private:
     void ReplayRecord(); // hits, marks, statuses and NumLog from the call record
     std::array<bool, 101> CalledNumbers() const;
     bool RangeUsedUp(const std::array<bool, 101>& called) const;
-    void SetRunControls(bool running);
     void MoveSelection(int box);
     float Rnd() { return platform_.Rnd(); }
     int MsgBox(const std::string& prompt, int style, const std::string& title) {
@@ -178,7 +178,7 @@ private:
     }
 
     Platform& platform_;
-    std::map<std::string, bool, std::less<>> disabled_;
+    bool running_ = false;
     unsigned runSerial_ = 0; // tells a question's answer whether its run is still on
     std::vector<std::int16_t> callRecord_;
     std::array<SheetValues, kSheets> sheetValues_{};

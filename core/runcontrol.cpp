@@ -14,7 +14,7 @@ void modMain::Start() {
 
 void modMain::BeginRun() {
     ++runSerial_;
-    SetRunControls(true);
+    running_ = true;
     LBLineMess = "実行中 / " + ModeText();
     RunLabelsVisible = true;
     StatusText.clear();
@@ -226,6 +226,6 @@ void modMain::EndRun() {
     LBNum = "0";
     RunLabelsVisible = false;
     StatusText.clear();
-    SetRunControls(false);
+    running_ = false;
     Refresh();
 }

@@ -139,10 +139,7 @@ inline QString Snapshot(const modMain& m) {
         out << n << ',';
     for (int h : m.HitFlag)
         out << h;
-    // Menu items by name, toolbar buttons by key; a name the other way round is always enabled.
-    for (auto name : {"mn_New", "mn_Open", "mn_Save", "mn_As", "mn_Edit", "mn_Start", "mn_End", "mnTool", "New", "Open",
-                       "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole", "Info", "mn_Undo"})
-        out << m.MenuEnabled(name) << m.ButtonEnabled(name);
+    out << m.IsRunning() << m.CanTakeBack(); // every enabled state follows these two
     for (int s = 0; s < kSheets; ++s)
         out << '\n' << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
             << GridText(m, s, false) << '\n' << GridText(m, s, true);

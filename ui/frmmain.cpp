@@ -390,9 +390,8 @@ void frmMain::SyncFromModel() {
     if (windowTitle() != caption)
         setWindowTitle(caption);
 
-    // Enabled states change only when a run starts or ends, and "mn_Start" follows it; the
-    // take-back changes with every call.
-    const bool running = !m_.MenuEnabled("mn_Start");
+    // Enabled states change only when a run starts or ends; the take-back changes with every call.
+    const bool running = m_.IsRunning();
     if (controlsShowRun_ != running) {
         controlsShowRun_ = running;
         for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
