@@ -116,15 +116,13 @@ void modMain::DeleteCell() {
     BBox[CurBox].Caption.clear();
     // Every other edit marks the document changed; a deleted number must not be lost
     // without the save question either.
-    DocChanged = -1;
-    Refresh();
+    MarkChanged();
 }
 
 void modMain::ClearCurrentSheet() {
     ClearSheet(CurBox / kCellsPerSheet);
     Yield();
-    DocChanged = -1;
-    Refresh(); // the mark is part of what the window and the recovery file follow
+    MarkChanged();
 }
 
 void modMain::ClearAllSheets() {
@@ -133,8 +131,7 @@ void modMain::ClearAllSheets() {
     for (int s = 0; s < kSheets; ++s)
         ClearSheet(s);
     Yield();
-    DocChanged = -1;
-    Refresh(); // the mark is part of what the window and the recovery file follow
+    MarkChanged();
 }
 
 void modMain::SetFreeHoles() {
@@ -142,19 +139,16 @@ void modMain::SetFreeHoles() {
                "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定") == vbNo)
         return;
     for (int s = 0; s < kSheets; ++s)
-        BBox[s * kCellsPerSheet + 12].Caption = "@";
-    DocChanged = -1;
-    Refresh();
+        BBox[s * kCellsPerSheet + kCentreCell].Caption = "@";
+    MarkChanged();
 }
 
 void modMain::SetCurrentFreeHole() {
-    BBox[(CurBox / kCellsPerSheet) * kCellsPerSheet + 12].Caption = "@";
-    DocChanged = -1;
-    Refresh();
+    BBox[(CurBox / kCellsPerSheet) * kCellsPerSheet + kCentreCell].Caption = "@";
+    MarkChanged();
 }
 
 void modMain::RenameCurrentSheet(const std::string& name) {
-    DocChanged = -1;
     BSheet[CurBox / kCellsPerSheet] = name;
-    Refresh();
+    MarkChanged();
 }

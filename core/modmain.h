@@ -100,6 +100,11 @@ public:
     void UnselectBox(int box);
     void ClearSheet(int sheet);
     void Refresh() { platform_.Changed(); }
+    // The document has unsaved changes; said at once, since the window and the recovery file follow the mark.
+    void MarkChanged() {
+        DocChanged = -1;
+        Refresh();
+    }
     void Yield(); // show what changed, then let pending events run
 
     // ---- evaluation ----

@@ -32,14 +32,12 @@ void modMain::FillAllSheetsRandom() {
     for (int s = 0; s < kSheets; ++s)
         FillSheetRandom(s);
     Yield();
-    DocChanged = -1;
-    Refresh(); // the mark is part of what the window and the recovery file follow
+    MarkChanged();
 }
 
 void modMain::FillCurrentSheetRandom() {
     platform_.Randomize();
     FillSheetRandom(CurBox / kCellsPerSheet);
     Yield();
-    DocChanged = -1;
-    Refresh(); // the mark is part of what the window and the recovery file follow
+    MarkChanged();
 }
