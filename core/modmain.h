@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "settings.h"
 
 inline constexpr char kProductName[] = "Zarvello Quorvex 98";
 
@@ -25,14 +26,6 @@ inline constexpr std::string_view kEditModeCaption = "編集モード";
 inline constexpr std::string_view kPausedCaption = "一時停止";
 
 enum class Colour : std::uint8_t { Black, White, Blue, Red, Navy, ButtonFace };
-
-struct SettingRecord {
-    std::int16_t RunMode = 0; // 0 RealRun, 1 RandRun
-    std::int16_t MinNumber = 0;
-    std::int16_t MaxNumber = 0;
-    int RangeSize() const { return MaxNumber - MinNumber + 1; }
-    bool operator==(const SettingRecord&) const = default;
-};
 
 struct Cell {
     std::string Caption;

@@ -21,7 +21,7 @@ std::string GetAppFolder() {
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
-void SetDefaultSettings(modMain& m) { m.SysSetting = {0, 0, 99}; }
+void SetDefaultSettings(modMain& m) { m.SysSetting = kDefaultSettings; }
 
 bool SaveSettings(modMain& m) {
     const auto line = [](int value) {
@@ -32,11 +32,6 @@ bool SaveSettings(modMain& m) {
     const std::string text = "<RunMode>\r\n" + line(m.SysSetting.RunMode) + "<MinNumber>\r\n" +
                              line(m.SysSetting.MinNumber) + "<MaxNumber>\r\n" + line(m.SysSetting.MaxNumber);
     return !m.AppFolder.empty() && WriteFileAtomically(m.AppFolder + kSettingsFileName, text, FileRole::Own).empty();
-}
-
-bool IsAcceptedSetting(const SettingRecord& s) {
-    return (s.RunMode == 0 || s.RunMode == 1) && s.MinNumber >= 0 && s.MinNumber <= 75 && s.MaxNumber >= 24 &&
-           s.MaxNumber <= 99 && s.MinNumber <= s.MaxNumber;
 }
 
 std::optional<SettingRecord> ParseSettings(std::string_view text) {

@@ -14,8 +14,6 @@ inline constexpr const char* kSettingsFileName = "numbalo.ini";
 // Six fields, of any length a hand-edited file could sensibly have.
 inline constexpr ItemBounds kSettingsBounds{0, 6, 0, 1024};
 
-// RunMode 0 or 1, 0 <= MinNumber <= 75, 24 <= MaxNumber <= 99, MinNumber <= MaxNumber.
-bool IsAcceptedSetting(const SettingRecord& s);
 // The six fields of a settings file; nullopt when any check fails.
 std::optional<SettingRecord> ParseSettings(std::string_view text);
 

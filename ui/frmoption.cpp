@@ -4,8 +4,8 @@
 #include "dialogsupport.h"
 #include "modmain.h"
 #include "qtplatform.h"
+#include "settings.h"
 #include "settingsfile.h"
-#include "spacing.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -150,12 +150,12 @@ void frmOption::HSMinMax_Change(int Index) {
 }
 
 void frmOption::CmdDefault_Click() {
-    optReal->setChecked(true);
-    for (int i = 0; i < 2; ++i) {
-        HSMinMax[i]->setValue(99 * i);
+    (kDefaultSettings.RunMode == 0 ? optReal : optRand)->setChecked(true);
+    HSMinMax[0]->setValue(kDefaultSettings.MinNumber);
+    HSMinMax[1]->setValue(kDefaultSettings.MaxNumber);
+    for (int i = 0; i < 2; ++i)
         LBMinMax[i]->setText(QString::number(HSMinMax[i]->value()));
-    }
-    LBKinds->setText("100");
+    LBKinds->setText(QString::number(kDefaultSettings.RangeSize()));
 }
 
 void frmOption::CmdOK_Click() {
