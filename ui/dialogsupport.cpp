@@ -1,6 +1,7 @@
 #include "dialogsupport.h"
 
 #include "fonts.h"
+#include "twips.h"
 
 #include <QDialog>
 #include <QGuiApplication>

@@ -1,16 +1,14 @@
 #include "frminfo.h"
 
-#include "fonts.h"
 #include "dialogsupport.h"
 #include "modmain.h"
 #include "statistics.h"
+#include "twips.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include <vector>
 
@@ -25,7 +23,7 @@ QLabel* Label(QWidget* parent, const QString& name, QRect rect, const QString& t
     return label;
 }
 
-// A captionless frame: a container at the design position whose etched border starts
+// A captionless frame: a container at its given place whose etched border starts
 // half a text line down, where a caption would sit, so neighbouring frames that overlap
 // by that much do not draw over each other.
 QWidget* Frame(QWidget* parent, const QString& name, QRect rect) {

@@ -4,6 +4,7 @@
 #include "dialogsupport.h"
 #include "fonts.h"
 #include "modmain.h"
+#include "twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

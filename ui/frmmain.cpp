@@ -14,6 +14,7 @@
 #include "settingsfile.h"
 #include "sheetdocument.h"
 #include "sheetframe.h"
+#include "twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -26,7 +27,6 @@
 #include <QStatusBar>
 #include <QTime>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace {
 // The title-bar colours of the classic desktop the strip imitates.

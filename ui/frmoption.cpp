@@ -1,19 +1,17 @@
 #include "frmoption.h"
 
-#include "fonts.h"
 #include "dialogsupport.h"
 #include "modmain.h"
 #include "qtplatform.h"
 #include "settings.h"
 #include "settingsfile.h"
+#include "twips.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>

@@ -1,7 +1,7 @@
 #include "frmver.h"
 
-#include "fonts.h"
 #include "dialogsupport.h"
+#include "twips.h"
 #include "version.h"
 
 #include <QGuiApplication>
