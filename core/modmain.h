@@ -124,7 +124,7 @@ public:
     void TakeBackLastCall();
     // From edit mode, without a question, into the state that Start with these settings
     // and these calls would have left; the roulette rolls again in RandRun when rolling.
-    // A journal captures drawCount as DrawCount() and rolling as Timer1Enabled, both read
+    // A recovery file captures drawCount as DrawCount() and rolling as Timer1Enabled, both read
     // between events (a call switches the timer off until its evaluation has yielded).
     void RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount, bool rolling);
 

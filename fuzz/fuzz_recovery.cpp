@@ -15,7 +15,7 @@
 // Any violation calls abort() so that libFuzzer keeps the input.
 
 #include "cp932.h"
-#include "recoveryjournal.h"
+#include "recoveryfile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,7 +3,7 @@
 // repaints it: its own pixels, where cells and frames copy what they kept, must equal those of a
 // second window painted once, in the same state.
 #include "celllabel.h"
-#include "fakeplatform.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "sheetframe.h"
 

@@ -1,6 +1,6 @@
 // The evaluation after calls, against a plain reference; taking the latest call back and restoring a run,
 // both of which must leave exactly the state that playing the remaining calls from Start leaves.
-#include "fakeplatform.h"
+#include "fixture.h"
 #include "numbers.h"
 
 #include <algorithm>

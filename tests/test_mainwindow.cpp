@@ -1,6 +1,6 @@
 #include "celllabel.h"
-#include "fakeplatform.h"
 #include "filedialogs.h"
+#include "fixture.h"
 #include "fonts.h"
 #include "frminfo.h"
 #include "frminput.h"

@@ -1,6 +1,6 @@
 // Starting and ending a run, the keys of a typed run, the random sheet fill with its seeding, and the
 // document commands with their save-changes question.
-#include "fakeplatform.h"
+#include "fixture.h"
 
 #include <set>
 

@@ -1,9 +1,9 @@
 // Long games and random input: the rules' invariants hold after every step.
 #include "celllabel.h"
-#include "fakeplatform.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "numbers.h"
-#include "recoveryjournal.h"
+#include "recoveryfile.h"
 #include "recoverykeeper.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "fakeplatform.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "startup.h"
 

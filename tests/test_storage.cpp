@@ -4,8 +4,8 @@
 // folders, and a non-UTF-8 folder became "/"; a full disk cut a hard-linked document, a failed folder sync after the
 // rename was taken for a failed write, and English system texts stood in Japanese messages.
 #include "cp932.h"
-#include "fakeplatform.h"
-#include "recoveryjournal.h"
+#include "fixture.h"
+#include "recoveryfile.h"
 #include "recoverykeeper.h"
 
 #include <QRandomGenerator>

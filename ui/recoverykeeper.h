@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "recoveryjournal.h"
+#include "recoveryfile.h"
 
 class modMain;
 class QtPlatform;

@@ -1,4 +1,4 @@
-#include "recoveryjournal.h"
+#include "recoveryfile.h"
 
 #include "atomicfile.h"
 #include "cp932.h"
