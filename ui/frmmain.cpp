@@ -509,7 +509,7 @@ HelpViewer& frmMain::LoadHelp() {
         help_->setAttribute(Qt::WA_DeleteOnClose);
     }
     // A program folder that cannot be named has no help beside it: never look elsewhere.
-    help_->load(m_.AppFolder.empty() ? QString() : QString::fromStdString(m_.AppFolder) + "numbalo.hlp");
+    help_->load(m_.AppFolder.empty() ? QString() : QString::fromStdString(m_.AppFolder) + kHelpFileName);
     return *help_;
 }
 

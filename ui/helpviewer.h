@@ -5,6 +5,9 @@ class QLineEdit;
 class QListWidget;
 class QTextBrowser;
 
+// The help file beside the program.
+inline constexpr char kHelpFileName[] = "numbalo.hlp";
+
 // The help window: the help file (UTF-8 HTML with a keyword index) beside a searchable
 // keyword list. A missing or unreadable file shows a message in the window.
 class HelpViewer : public QWidget {
