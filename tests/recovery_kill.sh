@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Kills the real program with SIGKILL in the middle of work and starts it again: the next start must offer
-# the recovery file and bring back exactly what its last complete write held. Runs inside an X server
-# (xvfb-run) and drives the program through its own keyboard input.   recovery_kill.sh PROGRAM
+# the recovery file and bring back exactly what its last complete write held. Starts itself again inside an
+# X server (xvfb-run) and drives the program through its own keyboard input.   recovery_kill.sh PROGRAM
 set -euo pipefail
+if [ -z "${NUMBALO_IN_XVFB:-}" ]; then
+  for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing: install the Debian packages xvfb, xauth and xdotool (./build.sh test does)"; exit 1; }
+  done
+  NUMBALO_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
 work=$(mktemp -d) XDG_RUNTIME_DIR=$(mktemp -d) # mktemp makes them 0700, as the runtime folder must be
 export XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='qt.*=false'
 pid= failures=0 rcv=$work/numbalo.rcv main='^Zarvello Quorvex 98 - '
