@@ -45,8 +45,7 @@ inline Stats Summarise(std::vector<double> samples) {
 }
 
 // Runs setup(i) untimed, then op(i) timed, n times after n/10 warm-up rounds.
-template <class Setup, class Op>
-Stats Measure(int n, Setup setup, Op op) {
+template <class Setup, class Op> Stats Measure(int n, Setup setup, Op op) {
     using Clock = std::chrono::steady_clock;
     for (int i = 0; i < n / 10; ++i) {
         setup(i);
@@ -63,9 +62,9 @@ Stats Measure(int n, Setup setup, Op op) {
     return Summarise(std::move(samples));
 }
 
-template <class Op>
-Stats Measure(int n, Op op) {
-    return Measure(n, [](int) {}, op);
+template <class Op> Stats Measure(int n, Op op) {
+    return Measure(
+        n, [](int) {}, op);
 }
 
 // Resident set size in MiB, from /proc/self/status.
@@ -82,7 +81,9 @@ inline double ResidentMiB() {
 inline double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 

@@ -106,7 +106,11 @@ void GameBenchmarks(Table& table) {
         Call(g.m, kOrder[39]);
         const std::int16_t called = g.m.NumLog[0];
         const Stats s = Measure(
-            20000, [&](int) { before.Restore(g.m); g.m.NumLog[0] = called; },
+            20000,
+            [&](int) {
+                before.Restore(g.m);
+                g.m.NumLog[0] = called;
+            },
             [&](int) { g.m.EvaluateSheets(); });
         table.Timed("EvaluateSheets, 8 full sheets, 40th call", s, "us", 50);
     }
@@ -114,7 +118,11 @@ void GameBenchmarks(Table& table) {
         Game g(0, 39);
         const Snapshot before(g.m);
         const Stats s = Measure(
-            20000, [&](int i) { before.Restore(g.m); g.m.LBInput = std::to_string(kOrder[39 + i % 61]); },
+            20000,
+            [&](int i) {
+                before.Restore(g.m);
+                g.m.LBInput = std::to_string(kOrder[39 + i % 61]);
+            },
             [&](int) { g.m.CallNumber(); });
         table.Timed("CallNumber (RealRun), 40th call", s, "us", 50);
     }
@@ -190,10 +198,10 @@ void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept
         w.repaint();
     });
     handled.erase(handled.begin(), handled.begin() + static_cast<long>(handled.size() - 200));
-    table.Timed("Enter key to call handled" + (kept.empty() ? " (its own repaints)" : ", " + kept),
-                Summarise(handled), "ms", target);
-    table.Timed("Enter key to call + " + (kept.empty() ? "whole window repaint()" : "repaint(), " + kept), s,
+    table.Timed("Enter key to call handled" + (kept.empty() ? " (its own repaints)" : ", " + kept), Summarise(handled),
                 "ms", target);
+    table.Timed("Enter key to call + " + (kept.empty() ? "whole window repaint()" : "repaint(), " + kept), s, "ms",
+                target);
 }
 
 void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform) {
@@ -209,8 +217,7 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform
         RecoveryKeeper keeper(m, platform, folder);
         keeper.Watch();
         CallToRepaint(table, m, w, "recovery file kept", 16);
-        if (const RecoveryFile file = ReadRecovery(folder);
-            !file.state.run || file.state.run->calls != m.CallRecord())
+        if (const RecoveryFile file = ReadRecovery(folder); !file.state.run || file.state.run->calls != m.CallRecord())
             std::fprintf(stderr, "warning: the recovery file does not hold the run\n");
         if (!m.IsEditMode())
             m.End();

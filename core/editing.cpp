@@ -24,11 +24,11 @@ int NeighbourBox(int box, int key) {
     constexpr int last = kCellsPerSide - 1, sheetRows = kSheets / kSheetsPerRow;
     switch (key) {
     case vk::Up:
-        return row > 0 ? box - kCellsPerSide
+        return row > 0        ? box - kCellsPerSide
                : sheetRow > 0 ? box - kSheetsPerRow * kCellsPerSheet + last * kCellsPerSide
                               : box;
     case vk::Down:
-        return row < last ? box + kCellsPerSide
+        return row < last                 ? box + kCellsPerSide
                : sheetRow < sheetRows - 1 ? box + kSheetsPerRow * kCellsPerSheet - last * kCellsPerSide
                                           : box;
     case vk::Left:
@@ -135,8 +135,7 @@ void modMain::ClearAllSheets() {
 }
 
 void modMain::SetFreeHoles() {
-    if (MsgBox("ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定します。よろしいですか?", vbYesNoExclamation,
-               "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定") == vbNo)
+    if (MsgBox("ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定します。よろしいですか?", vbYesNoExclamation, "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定") == vbNo)
         return;
     for (int s = 0; s < kSheets; ++s)
         BBox[s * kCellsPerSheet + kCentreCell].Caption = "@";

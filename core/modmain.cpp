@@ -5,14 +5,12 @@
 namespace {
 // Controls that a run disables, by menu name and by toolbar key; "mn_End" and "Stop" are the
 // other way round.
-constexpr std::string_view kRunDisabledMenus[] = {"mn_New", "mn_Open", "mn_Save", "mn_As",
+constexpr std::string_view kRunDisabledMenus[] = {"mn_New",  "mn_Open",  "mn_Save", "mn_As",
                                                   "mn_Edit", "mn_Start", "mnTool"};
-constexpr std::string_view kRunDisabledButtons[] = {"New",     "Open",    "Save",   "Del",
-                                                    "Start",   "RealRun", "RandRun", "Random",
-                                                    "FreeHole", "Info"};
+constexpr std::string_view kRunDisabledButtons[] = {"New",     "Open",    "Save",   "Del",      "Start",
+                                                    "RealRun", "RandRun", "Random", "FreeHole", "Info"};
 
-bool Enabled(std::string_view name, bool running, std::span<const std::string_view> runDisabled,
-             std::string_view end) {
+bool Enabled(std::string_view name, bool running, std::span<const std::string_view> runDisabled, std::string_view end) {
     if (name == end)
         return running;
     return !running || std::find(runDisabled.begin(), runDisabled.end(), name) == runDisabled.end();
@@ -27,9 +25,7 @@ bool modMain::MenuEnabled(std::string_view name) const {
     return name == "mn_Undo" ? CanTakeBack() : Enabled(name, running_, kRunDisabledMenus, "mn_End");
 }
 
-bool modMain::ButtonEnabled(std::string_view key) const {
-    return Enabled(key, running_, kRunDisabledButtons, "Stop");
-}
+bool modMain::ButtonEnabled(std::string_view key) const { return Enabled(key, running_, kRunDisabledButtons, "Stop"); }
 
 void modMain::SelectBox(int box) {
     BBox[box].ForeColor = Colour::White;

@@ -51,8 +51,8 @@ public:
     std::int16_t CurBox = 0;
     std::int16_t CurSheet = 0;
     std::string InputBuf;
-    std::string DocDir;  // ends in the path separator
-    std::string DocName; // "無題" while untitled
+    std::string DocDir;          // ends in the path separator
+    std::string DocName;         // "無題" while untitled
     std::int16_t DocChanged = 0; // -1 true, 0 false
     std::array<std::int16_t, kHistorySize + 1> NumLog{};
     std::array<std::int16_t, kBoxes + 1> HitFlag{};
@@ -155,9 +155,9 @@ private:
     // Per run, each sheet's cell texts as the evaluation needs them; cell texts cannot
     // change during a run, since every edit is an edit-mode command.
     struct SheetValues {
-        std::uint32_t freeHoles = 0;                // cells reading "@"
-        std::array<std::uint32_t, 101> cellsOf{};   // other cells by whole value 0..100
-        std::array<double, kCellsPerSheet> value{}; // for called numbers outside 0..100
+        std::uint32_t freeHoles = 0;                           // cells reading "@"
+        std::array<std::uint32_t, 101> cellsOf{};              // other cells by whole value 0..100
+        std::array<double, kCellsPerSheet> value{};            // for called numbers outside 0..100
         std::array<std::int16_t, kCellsPerSheet> reachEntry{}; // reach-list entry, -1 none
     };
 

@@ -3,12 +3,12 @@
 
 // Message-box style codes and answers, as the run and document rules word them.
 enum MsgStyle : int {
-    vbOKOnlyCritical = 16,           // OK, stop icon
-    vbOKOnlyExclamation = 48,        // OK, exclamation icon
-    vbYesNoCancelExclamation = 51,   // Yes/No/Cancel, exclamation icon
-    vbYesNoExclamation = 52,         // Yes/No, exclamation icon
+    vbOKOnlyCritical = 16,             // OK, stop icon
+    vbOKOnlyExclamation = 48,          // OK, exclamation icon
+    vbYesNoCancelExclamation = 51,     // Yes/No/Cancel, exclamation icon
+    vbYesNoExclamation = 52,           // Yes/No, exclamation icon
     vbYesNoExclamationDefaultNo = 308, // the same with No as the default button
-    vbNoticeExclamation = 54,        // the range-exhausted notice; its answer is ignored
+    vbNoticeExclamation = 54,          // the range-exhausted notice; its answer is ignored
 };
 enum MsgAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 

@@ -21,6 +21,4 @@ RandomSource::RandomSource(SeedSources sources) : clock_(std::move(sources.clock
     engine_.seed(seed);
 }
 
-void RandomSource::SeedFromTimeOfDay() {
-    Seed(static_cast<std::uint32_t>(clock_()));
-}
+void RandomSource::SeedFromTimeOfDay() { Seed(static_cast<std::uint32_t>(clock_())); }

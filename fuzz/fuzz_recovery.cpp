@@ -37,8 +37,7 @@ bool InRange(const RecoveryRun& r) {
 void CheckRun(const RecoveryRun& r) {
     Check(InRange(r), "accepted run has a mode or range the settings refuse");
     Check(!r.rolling || r.RunMode == 1, "accepted RealRun has a rolling roulette");
-    Check(r.calls.size() == static_cast<std::size_t>(r.drawCount),
-          "accepted draw count is not the number of calls");
+    Check(r.calls.size() == static_cast<std::size_t>(r.drawCount), "accepted draw count is not the number of calls");
     std::array<bool, 100> called{};
     for (const std::int16_t n : r.calls) {
         Check(n >= 0 && n <= 99, "accepted call is not a number 0..99");

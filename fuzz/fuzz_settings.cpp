@@ -34,8 +34,7 @@ bool InRange(const SettingRecord& s) {
 // its key, with a blank (or the minus sign) in front and one blank after.
 std::string SettingsText(const SettingRecord& s) {
     const auto line = [](int value) {
-        return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(value < 0 ? -value : value) +
-               " \r\n";
+        return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(value < 0 ? -value : value) + " \r\n";
     };
     return "<RunMode>\r\n" + line(s.RunMode) + "<MinNumber>\r\n" + line(s.MinNumber) + "<MaxNumber>\r\n" +
            line(s.MaxNumber);

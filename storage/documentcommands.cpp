@@ -3,7 +3,6 @@
 #include "modmain.h"
 #include "sheetdocument.h"
 
-
 std::pair<std::string, std::string> SplitPath(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos)

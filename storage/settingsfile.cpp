@@ -26,8 +26,7 @@ void SetDefaultSettings(modMain& m) { m.SysSetting = kDefaultSettings; }
 bool SaveSettings(modMain& m) {
     const auto line = [](int value) {
         // A blank (or the minus sign) in front, one blank after.
-        return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(value < 0 ? -value : value) +
-               " \r\n";
+        return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(value < 0 ? -value : value) + " \r\n";
     };
     const std::string text = "<RunMode>\r\n" + line(m.SysSetting.RunMode) + "<MinNumber>\r\n" +
                              line(m.SysSetting.MinNumber) + "<MaxNumber>\r\n" + line(m.SysSetting.MaxNumber);

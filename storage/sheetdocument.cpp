@@ -96,8 +96,8 @@ bool SaveDocument(modMain& m) {
     if (error.empty())
         error = WriteFileAtomically(m.DocDir + m.DocName, doc.bytes, FileRole::Document);
     if (!error.empty()) {
-        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocDir + m.DocName + " を保存できませんでした。\n" + error,
-                            vbOKOnlyCritical, "ﾌｧｲﾙの保存");
+        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocDir + m.DocName + " を保存できませんでした。\n" + error, vbOKOnlyCritical,
+                            "ﾌｧｲﾙの保存");
         return false;
     }
     m.DocChanged = 0;

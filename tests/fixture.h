@@ -26,13 +26,11 @@ struct FakePlatform : QtPlatform {
     long rnds = 0, rndLimit = -1; // not -1: Rnd throws at rndLimit draws, so an endless draw loop fails
     int MsgBox(const std::string& prompt, int style, const std::string& title) override {
         asked << Q(prompt + " | " + title + " | " + std::to_string(style));
-        if (onAsk)
-            std::exchange(onAsk, nullptr)();
+        if (onAsk) std::exchange(onAsk, nullptr)();
         return answers.isEmpty() ? vbYes : answers.takeFirst();
     }
     void DoEvents() override {
-        if (onYield)
-            std::exchange(onYield, nullptr)();
+        if (onYield) std::exchange(onYield, nullptr)();
         QtPlatform::DoEvents();
     }
     float Rnd() override {
@@ -114,8 +112,7 @@ inline std::string GridText(const modMain& m, int sheet, bool colours) {
         } else {
             out.append(cell.Caption.empty() ? "." : cell.Caption);
         }
-        if (c < 24)
-            out.push_back(c % 5 == 4 ? '\n' : ' ');
+        if (c < 24) out.push_back(c % 5 == 4 ? '\n' : ' ');
     }
     return out;
 }
@@ -141,7 +138,9 @@ inline QString Snapshot(const modMain& m) {
         out << h;
     out << m.IsRunning() << m.CanTakeBack(); // every enabled state follows these two
     for (int s = 0; s < kSheets; ++s)
-        out << '\n' << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
-            << GridText(m, s, false) << '\n' << GridText(m, s, true);
+        out << '\n'
+            << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
+            << GridText(m, s, false) << '\n'
+            << GridText(m, s, true);
     return Q(out.str());
 }

@@ -25,17 +25,18 @@ using Steps = std::function<void(Window&)>;
 
 // How many pixels differ and where the first is, or an empty text.
 QString Difference(const QImage& a, const QImage& b, const QWidget& w) {
-    if (a.size() != b.size())
-        return "sizes differ";
+    if (a.size() != b.size()) return "sizes differ";
     int differing = 0;
     QPoint first;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && !differing++)
-                first = {x, y};
+            if (a.pixel(x, y) != b.pixel(x, y) && !differing++) first = {x, y};
     const QWidget* at = w.childAt(first);
     return differing ? QString("%1 pixels differ, the first at (%2, %3) in %4")
-                           .arg(differing).arg(first.x()).arg(first.y()).arg(at ? at->objectName() : "")
+                           .arg(differing)
+                           .arg(first.x())
+                           .arg(first.y())
+                           .arg(at ? at->objectName() : "")
                      : QString();
 }
 

@@ -10,9 +10,9 @@
 const QString kNoReach = "現在、ﾘｰﾁはありません。";
 QString Reach(const QString& list) { return "ﾘｰﾁ番号は、" + list + "です。"; }
 struct Eval {
-    QStringList sheets;   // sheet 0, 1, ... in SetSheet notation, "_" for a blank inside a cell
-    QList<int> calls;     // after Start
-    QString message;      // each listed sheet's status caption, "/", its back colour letter
+    QStringList sheets; // sheet 0, 1, ... in SetSheet notation, "_" for a blank inside a cell
+    QList<int> calls;   // after Start
+    QString message;    // each listed sheet's status caption, "/", its back colour letter
     QString status;
     QString colours = {}; // each listed sheet's ColourGrid; empty: not compared
     int ahead = -1;       // not -1: typed ahead, called inside the first call's closing yield
@@ -135,13 +135,19 @@ private slots:
             {{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
         // Row 0 is a bingo (no longer counted as a reach), column 0 a reach missing 20; cell 0 lies in both.
         row("red wins over blue where a bingo crosses a reach",
-            {{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."}, {1, 2, 3, 4, 5, 6, 7, 8, 30},
-             "Hit! Reach1 Bingo1/R", Reach("20"),
+            {{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."},
+             {1, 2, 3, 4, 5, 6, 7, 8, 30},
+             "Hit! Reach1 Bingo1/R",
+             Reach("20"),
              "Rw Rw Rw Rw Rw\nBw Wk Wk Wk Wk\nBw Wk Kw Kw Wk\nBw Wk Wk Wk Wk\nWb Wk Wk Wk Wk"});
         // The outer evaluation must not write anything after the call inside its closing yield.
         row("a call inside the closing yield sees a finished evaluation",
-            {{"@ @ @ 1 2"}, {1}, "Hit! Bingo1/R", kNoReach,
-             "Rw Rw Rw Rw Rw\n" + QStringList(4, "Wk Wk Wk Wk Wk").join('\n'), 2});
+            {{"@ @ @ 1 2"},
+             {1},
+             "Hit! Bingo1/R",
+             kNoReach,
+             "Rw Rw Rw Rw Rw\n" + QStringList(4, "Wk Wk Wk Wk Wk").join('\n'),
+             2});
         // Out-of-range missing cells: no list entry and no access outside the reach table.
         for (const QString& text : QStringList{"150", "-3", "100", "99.5", QString(20, '9'), QString(400, '9')})
             row("missing " + (text.size() > 5 ? QString("%1 nines").arg(text.size()) : text),
@@ -170,7 +176,7 @@ private slots:
     // Random games with odd cell texts, numbers outside every range and take-backs: after every
     // step the module shows what the plain evaluation of the remaining calls gives.
     void agreesWithPlainEvaluation() {
-        const std::vector<std::string> odd{"@",  "",    "+5",  "05", "5 ",  "5.",   "5.5",
+        const std::vector<std::string> odd{"@",   "",   "+5",  "05", "5 ",  "5.",   "5.5",
                                            "4.5", ".5", "150", "-3", "100", "99.5", std::string(400, '9')};
         QRandomGenerator rng(2024);
         for (int game = 0; game < 300; ++game) {

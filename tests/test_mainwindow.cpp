@@ -35,8 +35,8 @@ struct Window : Game {
     explicit Window(SettingRecord s = {0, 0, 99}) : Game(s), w(new frmMain(m, platform)) { ShowActive(w.get()); }
     // R, L, U, D arrows, T tab, B backtab, E enter; anything else as typed.
     void keys(const QString& sequence) {
-        const Qt::Key named[] = {Qt::Key_Right, Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Backtab,
-                                 Qt::Key_Return};
+        const Qt::Key named[] = {Qt::Key_Right, Qt::Key_Left,    Qt::Key_Up,    Qt::Key_Down,
+                                 Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_Return};
         for (QChar ch : sequence) {
             const auto i = QString("RLUDTBE").indexOf(ch);
             QTest::keyClick(w.get(), i < 0 ? Qt::Key(ch.unicode()) : named[i],
@@ -192,10 +192,15 @@ private slots:
         for (const QString& question : win.platform.asked)
             titles << question.section(" | ", 1, 1);
         const QByteArray settings = win.Read(kSettingsFileName);
-        QCOMPARE(QString("%1 %2 %3 [%4] %5").arg(cells.join('|')).arg(win.m.CurBox)
+        QCOMPARE(QString("%1 %2 %3 [%4] %5")
+                         .arg(cells.join('|'))
+                         .arg(win.m.CurBox)
                          .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles.join(", "))
-                         .arg(win.m.DocChanged) + (win.w->toolButton("RandRun")->isChecked() ? " N" : " R") +
-                     (settings == "<unreadable>" ? "" : settings == SettingsFile(1, 0, 99) ? " written" : " ?"),
+                         .arg(win.m.DocChanged) +
+                     (win.w->toolButton("RandRun")->isChecked() ? " N" : " R") +
+                     (settings == "<unreadable>"           ? ""
+                      : settings == SettingsFile(1, 0, 99) ? " written"
+                                                           : " ?"),
                  expected);
     }
 
@@ -428,9 +433,9 @@ private slots:
         QPointer<frmOption> d = new frmOption(g.m, g.platform);
         ShowActive(d);
         if (keys.startsWith('r')) g.m.LBLineMess = "実行中 / 実戦形式"; // before the window hears of the run
-        const Qt::Key named[] = {Qt::Key_Tab,    Qt::Key_Left,     Qt::Key_Right, Qt::Key_Up,  Qt::Key_Down,
-                                 Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,  Qt::Key_End, Qt::Key_Escape,
-                                 Qt::Key_Return};
+        const Qt::Key named[] = {Qt::Key_Tab,  Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,
+                                 Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
+                                 Qt::Key_End,  Qt::Key_Escape, Qt::Key_Return};
         for (const QChar k : keys.mid(keys.startsWith('r')) + (keys.endsWith('X') ? "" : "K")) // K: Enter, OK anywhere
             Press(d, named[QString("TLRUDPNHEXK").indexOf(k)]);
         g.m.Refresh(); // the dialog hears of the run now
@@ -442,8 +447,8 @@ private slots:
                   Texts(d, {"LBMinMax0", "LBMinMax1", "LBKinds"}),
               "shown");
         QVERIFY(d->isVisible() != saved && g.m.SysSetting == (saved ? shown : before));
-        QCOMPARE(g.Read(kSettingsFileName), saved ? SettingsFile(shown.RunMode, shown.MinNumber, shown.MaxNumber)
-                                                  : stored);
+        QCOMPARE(g.Read(kSettingsFileName),
+                 saved ? SettingsFile(shown.RunMode, shown.MinNumber, shown.MaxNumber) : stored);
         QVERIFY(g.m.RealRunPressed == (saved && !shown.RunMode) && g.m.RandRunPressed == (saved && shown.RunMode));
         if (!saved) Child<QPushButton>(d, "CmdCancel")->click(); // Cancel stores nothing
         QVERIFY(Deleted(d));
@@ -617,8 +622,7 @@ private slots:
         QTRY_VERIFY(!options);
         QCOMPARE(win.Read(kSettingsFileName), SettingsFile(0, 20, 60));
         for (QWidget* top : QApplication::topLevelWidgets()) // the other dialogs outlived the window too
-            if (qobject_cast<QDialog*>(top))
-                delete top;
+            if (qobject_cast<QDialog*>(top)) delete top;
     }
 };
 

@@ -13,13 +13,13 @@ Q_DECLARE_METATYPE(Exhaust)
 
 // A command, or several in turn, on a document whose first sheet begins "1 2 3".
 struct Command {
-    QString command = {};      // New, Open, Save, SaveAs, Close
-    QString name = "cur.bng";  // the document's file title, in the temporary folder
+    QString command = {};                  // New, Open, Save, SaveAs, Close
+    QString name = "cur.bng";              // the document's file title, in the temporary folder
     bool changed = true, failSave = false; // failSave: the old file stays, but a sheet name has no CP932 form
-    int answer = 0;            // to the save-changes question; 0: none expected
-    int runAnswer = 0;         // not 0: a run is on, and the question before closing it is answered so
-    QString chosen = "in.bng"; // in the open dialog ("" cancels); bad.bng is refused
-    QString dialog = {};       // in the save dialog ("" cancels)
+    int answer = 0;                        // to the save-changes question; 0: none expected
+    int runAnswer = 0;                     // not 0: a run is on, and the question before closing it is answered so
+    QString chosen = "in.bng";             // in the open dialog ("" cancels); bad.bng is refused
+    QString dialog = {};                   // in the save dialog ("" cancels)
 };
 Q_DECLARE_METATYPE(Command)
 
@@ -60,7 +60,7 @@ private slots:
         g.platform.rndLimit = g.platform.rnds + 10000;
         QString during = "一時停止";
         g.platform.answers = {vbOK, c.endAnswer}; // a notice under the End question is answered first
-        g.platform.onAsk = [&] { // under the notice, or else the End question
+        g.platform.onAsk = [&] {                  // under the notice, or else the End question
             during = Q(g.m.LBLineMess) + (g.m.Timer1Enabled && !c.endAnswer ? " timer on" : "");
             if (!c.endAnswer) return;
             g.m.Timer1_Timer(); // the range runs out
@@ -177,7 +177,7 @@ private slots:
         };
         for (const bool fill : {false, true}) {
             const QString first = draws(1000000, 7, fill);
-            QCOMPARE(draws(1000000, 7, fill), first); // nothing else feeds the seed
+            QCOMPARE(draws(1000000, 7, fill), first);         // nothing else feeds the seed
             QCOMPARE(draws(1000000, 8, fill) == first, fill); // in the same microsecond: the entropy, at start only
             QVERIFY(draws(2000000, 7, fill) != first);
         }
@@ -196,12 +196,12 @@ private slots:
         row("Save: 無題.bng is a title, not untitled, and saves at once", "Save", {.name = "無題.bng"},
             "無題.bng [1], wrote 無題.bng");
         row("New: unchanged document emptied at once", "New", {.changed = false}, "無題 []");
-        row("New: changed untitled, Yes saves through the dialog and keeps the sheets",
-            "New", {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
+        row("New: changed untitled, Yes saves through the dialog and keeps the sheets", "New",
+            {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
         // Open after the question as a dropped file opens is the main window tests'; here the dialog's part.
         row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
-        row("Open: changed untitled, Yes with Save As cancelled still opens",
-            "Open", {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
+        row("Open: changed untitled, Yes with Save As cancelled still opens", "Open",
+            {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
         // Faults mended: a refused file took over folder, name and caption and cleared
         // DocChanged; a failed save was followed by replacing the sheets.
         row("Open: refused file keeps everything", "Open", {.answer = vbNo, .chosen = "bad.bng"}, "same, reported");
@@ -262,9 +262,10 @@ private slots:
                 (Q(g.m.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]" && g.m.DocChanged == 0));
         const QString question = folder + c.name + " への変更を保存しますか? | Zarvello Quorvex 98 | 51";
         QCOMPARE(g.platform.asked.filter(" | 51"), c.answer ? QStringList{question} : QStringList());
-        QCOMPARE(g.platform.asked.filter(" | 308"), c.runAnswer ? QStringList{"実行中です。Zarvello Quorvex 98 を終了します。"
-                                                                             "よろしいですか? | Zarvello Quorvex 98 | 308"}
-                                                               : QStringList());
+        QCOMPARE(g.platform.asked.filter(" | 308"), c.runAnswer
+                                                        ? QStringList{"実行中です。Zarvello Quorvex 98 を終了します。"
+                                                                      "よろしいですか? | Zarvello Quorvex 98 | 308"}
+                                                        : QStringList());
     }
 };
 

@@ -52,12 +52,12 @@ QString RecoveryBroken(const modMain& m, const RecoveryFile& file) {
                              file.state.cells == CaptureRecovery(m).cells))
         return QString("the recovery file does not hold the run of %1 calls").arg(m.CallRecord().size());
     return m.IsEditMode() && exists && (m.DocChanged == 0 || file.state.run) ? "a recovery file with nothing to lose"
-                                                                              : QString();
+                                                                             : QString();
 }
 
 } // namespace
 
-#define CHECK_STEP(text)                                                                                       \
+#define CHECK_STEP(text)                                                                                               \
     if (const QString why = (text); !why.isEmpty()) QFAIL(qPrintable(QString("step %1: %2").arg(step).arg(why)))
 
 class TestSoak : public QObject {
@@ -98,8 +98,8 @@ private slots:
         QVERIFY(keeper.ownsRecovery());
         keeper.Watch();
         QRandomGenerator rng(2024);
-        const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right,  Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Return,
-                                Qt::Key_At,   Qt::Key_0,      Qt::Key_3,  Qt::Key_7,    Qt::Key_9,   Qt::Key_Z};
+        const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Return,
+                                Qt::Key_At,   Qt::Key_0,     Qt::Key_3,  Qt::Key_7,    Qt::Key_9,   Qt::Key_Z};
         const QStringList commands = QString("mn_New mnDelete mn_SheetDel mn_Clear mn_Start mn_End mnSheetRand "
                                              "mnRand mnFreehole mn_Save mn_Open mnPopHole RealRun RandRun Start Stop "
                                              "Random FreeHole Del mnSheetAbout mnOption mnSheetName mn_Ver mn_Undo")
@@ -122,8 +122,9 @@ private slots:
             const auto dialogs = openDialogs().size();
             if (what < 4) { // Ctrl+Z is the take-back
                 const Qt::Key key = keys[rng.bounded(int(std::size(keys)))];
-                QTest::keyClick(&w, key, (key == Qt::Key_Z ? Qt::ControlModifier : Qt::NoModifier) |
-                                             (rng.bounded(8) == 0 ? Qt::ShiftModifier : Qt::NoModifier));
+                QTest::keyClick(&w, key,
+                                (key == Qt::Key_Z ? Qt::ControlModifier : Qt::NoModifier) |
+                                    (rng.bounded(8) == 0 ? Qt::ShiftModifier : Qt::NoModifier));
             } else if (what < 8) { // a cell or LBInput
                 QTest::mouseClick(what < 6 ? w.cell(int(rng.bounded(kBoxes))) : w.findChild<QLabel*>("LBInput"),
                                   Qt::LeftButton);
@@ -160,9 +161,9 @@ private slots:
             // The question about a take-back: No leaves the run alone, Yes removes exactly the latest call.
             if (!g.platform.asked.filter(" | 取り消し | ").isEmpty()) {
                 const auto& now = g.m.CallRecord();
-                QVERIFY2(answer == vbYes ? now.size() + 1 == record.size() && std::equal(now.begin(), now.end(),
-                                                                                         record.begin())
-                                         : now == record,
+                QVERIFY2(answer == vbYes
+                             ? now.size() + 1 == record.size() && std::equal(now.begin(), now.end(), record.begin())
+                             : now == record,
                          qPrintable(QString("step %1: take-back").arg(step)));
                 ++(answer == vbYes ? takeBacks : declined);
             }
@@ -172,14 +173,18 @@ private slots:
             // Now and then the edits' delayed write is let happen: then the file is there exactly when a
             // crash would lose something, holds what the window shows, and nothing else lies beside it.
             if (step % 2000 == 1999) {
-                QVERIFY2(QTest::qWaitFor([&] {
-                    const RecoveryFile file = ReadRecovery(folder);
-                    return g.m.IsEditMode() && g.m.DocChanged == 0
-                               ? file.status == RecoveryFile::Status::None
-                               : file.status == RecoveryFile::Status::Read && file.state == CaptureRecovery(g.m);
-                }, 1500), qPrintable(QString("step %1: the recovery file did not settle").arg(step)));
-                const QStringList known = dropped + QStringList{kRecoveryFileName, "numbalo.rcv.lock",
-                                                                kSettingsFileName};
+                QVERIFY2(QTest::qWaitFor(
+                             [&] {
+                                 const RecoveryFile file = ReadRecovery(folder);
+                                 return g.m.IsEditMode() && g.m.DocChanged == 0
+                                            ? file.status == RecoveryFile::Status::None
+                                            : file.status == RecoveryFile::Status::Read &&
+                                                  file.state == CaptureRecovery(g.m);
+                             },
+                             1500),
+                         qPrintable(QString("step %1: the recovery file did not settle").arg(step)));
+                const QStringList known =
+                    dropped + QStringList{kRecoveryFileName, "numbalo.rcv.lock", kSettingsFileName};
                 for (const QString& name :
                      QDir(Q(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
                     QVERIFY2(known.contains(name), qPrintable("left in the folder: " + name));

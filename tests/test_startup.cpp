@@ -79,8 +79,10 @@ private slots:
         const modMain& m = startUp.module();
         QString atRecovery;
         startUp.tryRecover = [&] {
-            atRecovery = QString("shown %1, splash %2, %3").arg(startUp.mainWindow()->isVisible())
-                             .arg(Splash() && Splash()->isVisible()).arg(Q(m.DocName));
+            atRecovery = QString("shown %1, splash %2, %3")
+                             .arg(startUp.mainWindow()->isVisible())
+                             .arg(Splash() && Splash()->isVisible())
+                             .arg(Q(m.DocName));
             return QString(QTest::currentDataTag()).contains("restored");
         };
         startUp.Begin();
@@ -91,8 +93,7 @@ private slots:
         QCOMPARE(atRecovery, "shown 1, splash 0, 無題"); // the recovery step comes first, in the shown window
         QTest::qWait(200);
         QTRY_VERIFY(!QApplication::activeModalWidget() && !Splash());
-        QCOMPARE((QStringList(QString("%1 [%2]").arg(Q(m.DocName), Q(m.BBox[0].Caption))) + seen).join(" | "),
-                 outcome);
+        QCOMPARE((QStringList(QString("%1 [%2]").arg(Q(m.DocName), Q(m.BBox[0].Caption))) + seen).join(" | "), outcome);
         QCOMPARE(startUp.mainWindow()->windowTitle(), "Zarvello Quorvex 98 - [" + Q(m.DocName) + "]");
         QCOMPARE(m.DocChanged, 0);
     }
@@ -103,13 +104,13 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("out"); // a pattern for the whole of standard output
         QTest::addColumn<QString>("firstErrorLine");
-        QTest::newRow("--version") << QStringList{"--version"} << "numbalo \\d+\\.\\d+\\.\\d+\\n" << "";
-        QTest::newRow("--help beats a file") << QStringList{"--help", "x.bng"}
-                                             << "Usage: numbalo \\[options\\] \\[FILE\\]\\n(.|\\n)*-v, --version(.|\\n)*"
-                                                "FILE(.|\\n)*"
-                                             << "";
-        QTest::newRow("two files: usage, neither opened") << QStringList{"a.bng", "b.bng"} << ""
-                                                          << "Usage: numbalo [options] [FILE]";
+        const auto row = [](const char* name, const QStringList& arguments, const char* out, const char* error) {
+            QTest::newRow(name) << arguments << QString(out) << QString(error);
+        };
+        row("--version", {"--version"}, "numbalo \\d+\\.\\d+\\.\\d+\\n", "");
+        row("--help beats a file", {"--help", "x.bng"},
+            "Usage: numbalo \\[options\\] \\[FILE\\]\\n(.|\\n)*-v, --version(.|\\n)*FILE(.|\\n)*", "");
+        row("two files: usage, neither opened", {"a.bng", "b.bng"}, "", "Usage: numbalo [options] [FILE]");
     }
     void programOutput() {
         QFETCH(QStringList, arguments);

@@ -16,10 +16,10 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/mount.h>
 #include <grp.h>
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -33,8 +33,7 @@ bool failFolderSync = false;
 // Stands in for the C library's, so that a folder's sync can fail as on a failing disk.
 extern "C" int fsync(int fd) {
     struct stat st {};
-    if (failFolderSync && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-        return errno = EIO, -1;
+    if (failFolderSync && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) return errno = EIO, -1;
     static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     return real(fd);
 }
@@ -84,9 +83,11 @@ bool MountSmallDisk(const QByteArray& path, const char* options) {
 }
 void FillDisk(const QByteArray& path, bool blocks) {
     QFile filler(path + "/filler");
-    if (blocks && filler.open(QIODevice::WriteOnly))
-        while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {}
-    for (int i = 0; QFile(path + "/inode" + QByteArray::number(i)).open(QIODevice::WriteOnly); ++i) {}
+    bool room = blocks && filler.open(QIODevice::WriteOnly);
+    while (room)
+        room = filler.write(QByteArray(4096, 'f')) > 0 && filler.flush();
+    for (int i = 0; QFile(path + "/inode" + QByteArray::number(i)).open(QIODevice::WriteOnly);)
+        ++i;
 }
 QByteArray Recovery() { // a recovery file's text: an unsaved drawn game of two calls
     RecoveryState s{{}, {}, "/home/op/bingo/", "夏祭り.bng", true, RecoveryRun{1, 10, 60, {10, 17}, 2, true}};
@@ -204,7 +205,8 @@ private slots:
         const QString ini = kSettingsFileName;
         const QByteArray plain = Saved("Sheet 4");
         row("cells as they stand, Sheet n names", {.cells = "1 @ 05 99", .bytes = Saved("Sheet 4", "1,@,05,99")});
-        row("kanji, half-width katakana, ￥ and ～", {.name = "漢ｼ￥～", .bytes = Saved("\x8A\xBF\xBC\x81\x8F\x81\x60")});
+        row("kanji, half-width katakana, ￥ and ～",
+            {.name = "漢ｼ￥～", .bytes = Saved("\x8A\xBF\xBC\x81\x8F\x81\x60")});
         row("settings in six lines", {.file = ini, .bytes = SettingsFile(1, 10, 60)});
         // No CP932 form, a line end, and (fault mended) three that encode but read back as "\", "～" and "~".
         for (const QString name : {"a😀", "a\rb", "¥500", "〜", "‾"})
@@ -237,7 +239,7 @@ private slots:
         g.m.DocName = c.file.toStdString();
         g.m.DocChanged = -1;
         if (c.kind == "folder missing") g.m.DocDir = g.m.AppFolder = g.dir.filePath("missing/").toStdString();
-        struct stat was {}, is {};
+        struct stat was = {}, is = {};
         lstat(path, &was);
         rlimit usual{};
         getrlimit(RLIMIT_FSIZE, &usual);
@@ -257,8 +259,8 @@ private slots:
         // The same kind of thing at the name, a file with its owner, group, mode and names, nothing beside it.
         QVERIFY(lstat(path, &is) == 0);
         QVERIFY(c.kind == "absent" ? S_ISREG(is.st_mode)
-                                   : is.st_mode == was.st_mode && is.st_uid == was.st_uid &&
-                                         is.st_gid == was.st_gid && is.st_nlink == was.st_nlink);
+                                   : is.st_mode == was.st_mode && is.st_uid == was.st_uid && is.st_gid == was.st_gid &&
+                                         is.st_nlink == was.st_nlink);
         QCOMPARE(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{c.file});
         QFile target(outside.filePath("target")); // the file a link leads to, or a hard link's second name
@@ -297,11 +299,15 @@ private slots:
         QTest::addColumn<QString>("kind"); // as Place makes it
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("words");
-        const QString full = "ﾃﾞｨｽｸの空き容量が足りません。";
-        QTest::newRow("a hard-linked document on a full disk") << "full" << "hard link" << "d.bng" << full;
-        QTest::newRow("a disk with room but no file left to make") << "no inodes" << "file" << "d.bng" << full;
-        QTest::newRow("a read-only disk") << "read-only" << "file" << "d.bng" << "読み取り専用のﾃﾞｨｽｸです。";
-        QTest::newRow("a name too long") << "" << "absent" << QString(252, 'a') + ".bng" << "ﾌｧｲﾙ名が長すぎます。";
+        const auto row = [](const char* name, const char* disk, const char* kind, const QString& file,
+                            const char* words) {
+            QTest::newRow(name) << QString(disk) << QString(kind) << file << words;
+        };
+        const char* full = "ﾃﾞｨｽｸの空き容量が足りません。";
+        row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
+        row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
+        row("a read-only disk", "read-only", "file", "d.bng", "読み取り専用のﾃﾞｨｽｸです。");
+        row("a name too long", "", "absent", QString(252, 'a') + ".bng", "ﾌｧｲﾙ名が長すぎます。");
     }
     void saveFailures() {
         QFETCH(QString, disk);
@@ -311,7 +317,9 @@ private slots:
         Game g;
         const QByteArray folder = QFile::encodeName(g.dir.filePath("disk")), path = folder + "/" + name.toUtf8();
         QVERIFY(disk.isEmpty() ? mkdir(folder, 0755) == 0 : MountSmallDisk(folder, "size=64k,nr_inodes=16"));
-        const auto unmount = qScopeGuard([&] { if (!disk.isEmpty()) umount2(folder, MNT_DETACH); });
+        const auto unmount = qScopeGuard([&] {
+            if (!disk.isEmpty()) umount2(folder, MNT_DETACH);
+        });
         QVERIFY(Place(path, kind, "old", folder));
         if (disk == "full" || disk == "no inodes") FillDisk(folder, disk == "full");
         if (disk == "read-only") QVERIFY(mount(nullptr, folder, nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
@@ -381,8 +389,12 @@ private slots:
         const std::vector<std::string> cells{"", "@", "0", "99", "05", "5.5", "5 "};
         const auto pick = [&](const auto& from) { return from[rng.bounded(int(from.size()))]; };
         for (int i = 0; i < 200; ++i) {
-            RecoveryState s{{}, {}, pick(std::vector<std::string>{"/home/op/", "/a,b%/"}), pick(pieces) + ".bng",
-                            rng.bounded(2) == 1, std::nullopt};
+            RecoveryState s{{},
+                            {},
+                            pick(std::vector<std::string>{"/home/op/", "/a,b%/"}),
+                            pick(pieces) + ".bng",
+                            rng.bounded(2) == 1,
+                            std::nullopt};
             for (std::string& name : s.names) // up to the 4096 CP932 bytes a document holds
                 for (const std::size_t bytes = rng.bounded(4097);;) {
                     const std::string next = name + pick(pieces);
@@ -427,11 +439,19 @@ private slots:
             {'r', [&] { k.m.FillCurrentSheetRandom(); }},
             {'D', [&] { k.m.SysSetting.RunMode = 1; }},
             {'S', [&] { k.m.Start(); }},
-            {'T', [&] { for (int i = 0; i < 20; ++i) k.m.Timer1_Timer(); }},
+            {'T',
+             [&] {
+                 for (int i = 0; i < 20; ++i)
+                     k.m.Timer1_Timer();
+             }},
             {'L', [&] { k.m.LBInput_Click(); }},
             {'C', [&] { k.Call(7); }},
             {'E', [&] { k.m.EndRun(); }},
-            {'n', [&] { k.platform.answers = {vbNo}; DocumentCommands(k.m, dialogs).mn_New_Click(); }},
+            {'n',
+             [&] {
+                 k.platform.answers = {vbNo};
+                 DocumentCommands(k.m, dialogs).mn_New_Click();
+             }},
             {'f', [&] { keeper.Finish(); }},
             {'F', [&] { failFolderSync = !failFolderSync; }}};
         const auto inode = [&] {
@@ -460,7 +480,8 @@ private slots:
                       bad = "復元用のﾌｧｲﾙが読めないため、使わずに起動します。 | 復元 | 48",
                       start = " / ビンゴを実戦形式で開始します。よろしいですか? | 開始 | 52: numbalo.rcv",
                       off = "このﾌｫﾙﾀﾞには書き込めないため、強制終了したときに内容を復元できません。 | "
-                            "Zarvello Quorvex 98 | 48" + start;
+                            "Zarvello Quorvex 98 | 48" +
+                            start;
         const auto row = [](const char* name, const char* disk, const QString& expected) {
             QTest::newRow(name) << QString(disk) << expected;
         };
@@ -535,7 +556,8 @@ private slots:
         }
         QStringList left;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            if (const QString name = Q(entry.path().filename()); name.startsWith("numbalo.rcv") && !name.endsWith("lock"))
+            if (const QString name = Q(entry.path().filename());
+                name.startsWith("numbalo.rcv") && !name.endsWith("lock"))
                 left << name;
         left.sort();
         QTEST(g.platform.asked.join(" / ") + ": " + left.join(" "), "expected");

@@ -94,8 +94,8 @@ frmInfo::frmInfo(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags) {
         const int noWidth = !right || k == 5 ? 255 : 315;
         QLabel* no = Label(Frame2, QString("LBHindoNo%1").arg(k), TwipsRect(noLeft, top, noWidth, 195), {},
                            Qt::AlignRight | Qt::AlignTop);
-        QLabel* num = Label(Frame2, QString("LBHindoNum%1").arg(k), TwipsRect(right ? 2280 : 1020, top, 315, 195),
-                            {}, Qt::AlignHCenter | Qt::AlignTop);
+        QLabel* num = Label(Frame2, QString("LBHindoNum%1").arg(k), TwipsRect(right ? 2280 : 1020, top, 315, 195), {},
+                            Qt::AlignHCenter | Qt::AlignTop);
         QLabel* p = Label(Frame2, QString("LBHindoP%1").arg(k), TwipsRect(right ? 2640 : 1380, top, 375, 195), {},
                           Qt::AlignHCenter | Qt::AlignTop);
         if (k < static_cast<int>(stats.Ranking.size())) {

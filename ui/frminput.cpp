@@ -56,8 +56,7 @@ frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags),
     validator_ = new SheetNameValidator(Text1);
     Text1->setValidator(validator_);
     connect(Text1, &QLineEdit::textChanged, this, [this](const QString& text) {
-        validator_->limit =
-            std::min(validator_->limit, std::max(kMaxNameLength, static_cast<int>(text.size())));
+        validator_->limit = std::min(validator_->limit, std::max(kMaxNameLength, static_cast<int>(text.size())));
     });
 
     auto* CmdOK = new QPushButton("OK", this);
@@ -79,8 +78,7 @@ frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags),
 }
 
 void frmInput::Reload() {
-    const QString name =
-        QString::fromStdString(m_.BSheet[static_cast<std::size_t>(m_.CurBox / kCellsPerSheet)]);
+    const QString name = QString::fromStdString(m_.BSheet[static_cast<std::size_t>(m_.CurBox / kCellsPerSheet)]);
     // The length limit would cut a longer loaded name, so it starts at the name's length.
     validator_->limit = std::max(kMaxNameLength, static_cast<int>(name.size()));
     Text1->setMaxLength(validator_->limit);

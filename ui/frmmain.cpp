@@ -19,9 +19,9 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -105,8 +105,8 @@ frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> 
     setObjectName("frmMain");
     setWindowTitle(kProductName);
     setWindowIcon(QIcon(":/icons/app.svg"));
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFont(GothicFont(9));
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
@@ -241,7 +241,8 @@ void frmMain::BuildMenus() {
     QMenu* edit = menu("mn_Edit", "編集(&E)");
     AddAction(edit, "mnDelete", "削除(&D)", QKeySequence(Qt::Key_Delete), [this] { m_.DeleteCell(); });
     edit->addSeparator()->setObjectName("nmbar4");
-    AddAction(edit, "mn_SheetDel", "現在のｼｰﾄを消去(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { m_.ClearCurrentSheet(); });
+    AddAction(edit, "mn_SheetDel", "現在のｼｰﾄを消去(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete),
+              [this] { m_.ClearCurrentSheet(); });
     AddAction(edit, "mn_Clear", "全てのｼｰﾄを消去(&L)", {}, &frmMain::mn_Clear_Click);
     edit->addSeparator()->setObjectName("mnbar6");
     AddAction(edit, "mnSheetName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
@@ -256,8 +257,7 @@ void frmMain::BuildMenus() {
     AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, &frmMain::mnSheetRand_Click);
     AddAction(tool, "mnRand", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", QKeySequence("Ctrl+R"), &frmMain::mnRand_Click);
     tool->addSeparator()->setObjectName("mnbar5");
-    AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"),
-              &frmMain::mnFreehole_Click);
+    AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"), &frmMain::mnFreehole_Click);
     tool->addSeparator()->setObjectName("mnbar2");
     AddAction(tool, "mnSheetAbout", "ｼｰﾄ情報(&A)...", {}, &frmMain::mnSheetAbout_Click);
     tool->addSeparator()->setObjectName("mnbar3");
@@ -431,8 +431,9 @@ bool frmMain::event(QEvent* e) {
 void frmMain::Form_KeyDown(int KeyCode, int Shift) { m_.Form_KeyDown(KeyCode, Shift); }
 
 void frmMain::BBox_MouseDown(int Index, Qt::MouseButton button) {
-    const int code = button == Qt::RightButton ? kRightButton : button == Qt::MiddleButton ? kMiddleButton
-                                                                                          : kLeftButton;
+    const int code = button == Qt::RightButton    ? kRightButton
+                     : button == Qt::MiddleButton ? kMiddleButton
+                                                  : kLeftButton;
     if (m_.BBox_MouseDown(Index, code)) {
         SyncFromModel();
         mnPopup->exec(QCursor::pos());

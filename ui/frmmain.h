@@ -109,13 +109,13 @@ private:
     QTimer Timer1;
     QTimer Timer2;
 
-    QMap<QString, QAction*> actions_;          // menu items by name
-    QMap<QString, QAction*> buttons_;          // toolbar buttons by key
-    std::map<QAction*, QMenu*> parentMenu_;    // an item is usable only while its menu is
+    QMap<QString, QAction*> actions_;       // menu items by name
+    QMap<QString, QAction*> buttons_;       // toolbar buttons by key
+    std::map<QAction*, QMenu*> parentMenu_; // an item is usable only while its menu is
     QAction* realRun_ = nullptr;
     QAction* randRun_ = nullptr;
     QAction* takeBack_ = nullptr;
-    std::optional<bool> controlsShowRun_;      // the run state the enabled states were last set for
+    std::optional<bool> controlsShowRun_; // the run state the enabled states were last set for
 
     QPointer<frmOption> option_;
     QPointer<frmInfo> info_;

@@ -18,8 +18,7 @@
 
 namespace {
 
-template <class W, class... Args>
-W* Place(QWidget* parent, const QString& name, QRect rect, Args&&... args) {
+template <class W, class... Args> W* Place(QWidget* parent, const QString& name, QRect rect, Args&&... args) {
     auto* w = new W(std::forward<Args>(args)..., parent);
     w->setObjectName(name);
     w->setGeometry(rect);
@@ -88,7 +87,7 @@ frmOption::frmOption(modMain& m, QtPlatform& platform, QWidget* parent) : QDialo
         LBMinMax[i] = label;
 
         QScrollBar* bar = Place<FocusScrollBar>(Frame2, QString("HSMinMax%1").arg(i), TwipsRect(1500, top, 2655, 255),
-                                            Qt::Horizontal);
+                                                Qt::Horizontal);
         bar->setRange(i == 0 ? kLowestMin : kHighestMin, i == 0 ? kLowestMax : kHighestMax);
         bar->setSingleStep(1);
         bar->setPageStep(10);

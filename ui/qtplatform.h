@@ -6,7 +6,6 @@
 #include "platform.h"
 #include "randomsource.h"
 
-
 // The game module's platform in the running program: message boxes, yields as pending
 // events processed, change notices as a signal the windows mirror the model on.
 class QtPlatform : public QObject, public Platform {
