@@ -14,6 +14,8 @@ Usage: ./build.sh TASK
   fuzz-long [n]  each fuzzer to n inputs (default 10 M), its corpus kept in build-fuzz/
   coverage       the test suite built with gcc --coverage; line and branch coverage per folder
   bench          build and run the benchmarks
+  format         format the sources with clang-format (Debian 12's, version 14)
+  format-check   fail when a source is not formatted
 TEXT
 }
 
@@ -40,6 +42,7 @@ headless_env() {
 task=${1:-}
 case "$task" in
   run | test | sanitize | fuzz | fuzz-long | coverage | bench) tools/install-deps.sh "${task%-long}" ;;
+  format | format-check) tools/install-deps.sh format ;;
   *) usage; exit 2 ;;
 esac
 
@@ -94,6 +97,9 @@ case "$task" in
     done
     echo "Lines not run, file by file: build-coverage/coverage.txt"
     exit "$status" ;;
+  format | format-check)
+    check=(); [ "$task" = format-check ] && check=(--dry-run -Werror)
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 "${check[@]:--i}" ;;
   bench)
     configure_build release
     headless_env

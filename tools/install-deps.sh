@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages one task needs, and only those that are missing:
-#   tools/install-deps.sh run|test|sanitize|fuzz|coverage|bench|a11y
+#   tools/install-deps.sh run|test|sanitize|fuzz|coverage|bench|format|a11y
 # Through sudo when not run as root.
 set -euo pipefail
 
@@ -19,9 +19,10 @@ case "${1:-}" in
   sanitize) packages=("${build[@]}" "${tests[@]}" "${clang[@]}") ;;
   fuzz) packages=("${build[@]}" "${clang[@]}") ;;
   coverage) packages=("${build[@]}" "${tests[@]}" gcovr) ;;
+  format) packages=(clang-format) ;; # Debian 12's, version 14: other versions format differently
   a11y) packages=("${build[@]}" xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi) ;;
   *)
-    echo "usage: $0 run|test|sanitize|fuzz|coverage|bench|a11y" >&2
+    echo "usage: $0 run|test|sanitize|fuzz|coverage|bench|format|a11y" >&2
     exit 2
     ;;
 esac
