@@ -34,19 +34,12 @@ void CheckContent(const DocumentContent& doc) {
     }
 }
 
-bool SameContent(const DocumentContent& a, const DocumentContent& b) {
-    return a.names == b.names && a.cells == b.cells;
-}
-
 QuietPlatform g_platform;
 modMain* g_module = nullptr;
 
 void CheckRoundTrip(const DocumentContent& doc) {
     modMain& m = *g_module;
-    for (int s = 0; s < kSheets; ++s)
-        m.BSheet[s] = doc.names[s];
-    for (int b = 0; b < kBoxes; ++b)
-        m.BBox[b].Caption = doc.cells[b];
+    ApplyDocument(m, doc);
     const EncodedDocument encoded = EncodeDocument(m);
     if (!encoded.error.empty()) { // only a name without a CP932 form may be refused by the writer
         bool unstorableName = false;
@@ -57,7 +50,7 @@ void CheckRoundTrip(const DocumentContent& doc) {
     }
     const auto back = ParseDocument(encoded.bytes);
     Check(back.has_value(), "the program's own file was refused");
-    Check(SameContent(*back, doc), "names or cells changed in a save and reload");
+    Check(*back == doc, "names or cells changed in a save and reload");
 }
 
 } // namespace

@@ -29,20 +29,21 @@
 
 namespace {
 
-bool InRange(const RecoveryRun& r) {
-    return (r.RunMode == 0 || r.RunMode == 1) && r.MinNumber >= 0 && r.MinNumber <= 75 && r.MaxNumber >= 24 &&
-           r.MaxNumber <= 99 && r.MinNumber <= r.MaxNumber;
+bool InRange(const SettingRecord& s) {
+    return (s.RunMode == 0 || s.RunMode == 1) && s.MinNumber >= 0 && s.MinNumber <= 75 && s.MaxNumber >= 24 &&
+           s.MaxNumber <= 99 && s.MinNumber <= s.MaxNumber;
 }
 
 void CheckRun(const RecoveryRun& r) {
-    Check(InRange(r), "accepted run has a mode or range the settings refuse");
-    Check(!r.rolling || r.RunMode == 1, "accepted RealRun has a rolling roulette");
+    const SettingRecord& s = r.settings;
+    Check(InRange(s), "accepted run has a mode or range the settings refuse");
+    Check(r.rolling == (s.RunMode == 1), "accepted run whose roulette rolls in RealRun or stands in RandRun");
     Check(r.calls.size() == static_cast<std::size_t>(r.drawCount), "accepted draw count is not the number of calls");
     std::array<bool, 100> called{};
     for (const std::int16_t n : r.calls) {
         Check(n >= 0 && n <= 99, "accepted call is not a number 0..99");
-        if (r.RunMode == 1) {
-            Check(n >= r.MinNumber && n <= r.MaxNumber, "accepted RandRun call is outside its range");
+        if (s.RunMode == 1) {
+            Check(n >= s.MinNumber && n <= s.MaxNumber, "accepted RandRun call is outside its range");
             Check(!called[static_cast<std::size_t>(n)], "accepted RandRun draws a number twice");
         }
         called[static_cast<std::size_t>(n)] = true;
@@ -50,7 +51,7 @@ void CheckRun(const RecoveryRun& r) {
 }
 
 void CheckState(const RecoveryState& state) {
-    for (const std::string& cell : state.cells)
+    for (const std::string& cell : state.document.cells)
         Check(IsUsableCell(cell), "accepted cell is not empty, \"@\" or 0..99");
     const std::string& dir = state.docDir;
     Check(!dir.empty() && dir.front() == '/' && dir.back() == '/' && dir.find('\0') == std::string::npos,
@@ -79,9 +80,9 @@ RecoveryState Reachable(FuzzedDataProvider& in) {
         const int repeats = in.ConsumeIntegralInRange(0, i == longName ? 2048 : 4);
         for (int n = 0; n < repeats && bytes.size() + unit.size() <= 4096; ++n)
             bytes += unit;
-        s.names[static_cast<std::size_t>(i)] = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
+        s.document.names[static_cast<std::size_t>(i)] = Cp932ToUtf8(Without(bytes, "\r\n")).value_or("");
     }
-    for (std::string& cell : s.cells)
+    for (std::string& cell : s.document.cells)
         if (cell = in.ConsumeRandomLengthString(6); !IsUsableCell(cell))
             cell.clear();
     s.docDir = "/" + Without(in.ConsumeRandomLengthString(20), std::string_view("\0", 1)) + "/";
@@ -91,14 +92,15 @@ RecoveryState Reachable(FuzzedDataProvider& in) {
     s.docChanged = in.ConsumeBool();
     if (in.ConsumeBool()) {
         RecoveryRun r;
-        r.RunMode = in.ConsumeBool() ? 1 : 0;
-        r.MinNumber = in.ConsumeIntegralInRange<std::int16_t>(0, 75);
-        r.MaxNumber = in.ConsumeIntegralInRange<std::int16_t>(std::max<std::int16_t>(24, r.MinNumber), 99);
+        SettingRecord& range = r.settings;
+        range.RunMode = in.ConsumeBool() ? 1 : 0;
+        range.MinNumber = in.ConsumeIntegralInRange<std::int16_t>(0, 75);
+        range.MaxNumber = in.ConsumeIntegralInRange<std::int16_t>(std::max<std::int16_t>(24, range.MinNumber), 99);
         std::vector<std::int16_t> left; // the roulette draws each number of its range once
-        for (std::int16_t n = r.MinNumber; n <= r.MaxNumber; ++n)
+        for (std::int16_t n = range.MinNumber; n <= range.MaxNumber; ++n)
             left.push_back(n);
-        for (int k = in.ConsumeIntegralInRange(0, 120); k > 0 && !(r.RunMode == 1 && left.empty()); --k) {
-            if (r.RunMode == 0) {
+        for (int k = in.ConsumeIntegralInRange(0, 120); k > 0 && !(range.RunMode == 1 && left.empty()); --k) {
+            if (range.RunMode == 0) {
                 r.calls.push_back(in.ConsumeIntegralInRange<std::int16_t>(0, 99));
             } else {
                 const auto i = in.ConsumeIntegralInRange<std::size_t>(0, left.size() - 1);
@@ -107,7 +109,7 @@ RecoveryState Reachable(FuzzedDataProvider& in) {
             }
         }
         r.drawCount = static_cast<int>(r.calls.size());
-        r.rolling = r.RunMode == 1;
+        r.rolling = range.RunMode == 1;
         s.run = r;
     }
     return s;

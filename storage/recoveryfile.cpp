@@ -109,14 +109,12 @@ std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls
         v[i] = *n;
     }
     RecoveryRun r;
-    r.RunMode = static_cast<std::int16_t>(v[1]);
-    r.MinNumber = static_cast<std::int16_t>(v[2]);
-    r.MaxNumber = static_cast<std::int16_t>(v[3]);
+    SettingRecord& s = r.settings;
+    s = {static_cast<std::int16_t>(v[1]), static_cast<std::int16_t>(v[2]), static_cast<std::int16_t>(v[3])};
     r.drawCount = v[4];
     r.rolling = v[5] == 1;
     // The roulette of a drawn game rolls between calls: one that stands could never draw again.
-    if (fields[0] != "run" || !IsAcceptedSetting({r.RunMode, r.MinNumber, r.MaxNumber}) ||
-        r.rolling != (r.RunMode == 1))
+    if (fields[0] != "run" || !IsAcceptedSetting(s) || r.rolling != (s.RunMode == 1))
         return std::nullopt;
     if (!calls.empty()) {
         for (const std::string_view call : Split(calls, ' ')) {
@@ -130,10 +128,10 @@ std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls
     // roulette draws each number of its range at most once.
     if (r.calls.size() != static_cast<std::size_t>(r.drawCount))
         return std::nullopt;
-    if (r.RunMode == 1) {
+    if (s.RunMode == 1) {
         std::array<bool, 100> drawn{};
         for (const std::int16_t n : r.calls) {
-            if (n < r.MinNumber || n > r.MaxNumber || std::exchange(drawn[n], true))
+            if (n < s.MinNumber || n > s.MaxNumber || std::exchange(drawn[n], true))
                 return std::nullopt;
         }
     }
@@ -144,15 +142,16 @@ std::optional<RecoveryRun> ParseRun(std::string_view run, std::string_view calls
 std::string EncodeRecovery(const RecoveryState& state) {
     std::string text = std::string(kFormat) + "\nfolder " + Escape(state.docDir) + "\nname " + Escape(state.docName) +
                        "\nchanged " + (state.docChanged ? "1" : "0") + "\n";
-    for (const std::string& name : state.names)
+    for (const std::string& name : state.document.names)
         text += "sheet " + Escape(name) + "\n";
     text += "cells ";
-    for (std::size_t b = 0; b < state.cells.size(); ++b)
-        text += (b ? "," : "") + Escape(state.cells[b]);
+    for (std::size_t b = 0; b < state.document.cells.size(); ++b)
+        text += (b ? "," : "") + Escape(state.document.cells[b]);
     text += "\nrun";
     std::string calls;
     if (const auto& r = state.run) {
-        for (const int n : {int(r->RunMode), int(r->MinNumber), int(r->MaxNumber), r->drawCount, int(r->rolling)})
+        const SettingRecord& s = r->settings;
+        for (const int n : {int(s.RunMode), int(s.MinNumber), int(s.MaxNumber), r->drawCount, int(r->rolling)})
             text += " " + std::to_string(n);
         for (std::size_t i = 0; i < r->calls.size(); ++i)
             calls += (i ? " " : "") + std::to_string(r->calls[i]);
@@ -188,7 +187,7 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
         const auto stored = sheet ? Utf8ToCp932(*sheet) : std::nullopt;
         if (!stored || stored->size() > kDocumentBounds.lineBytes)
             return std::nullopt;
-        state.names[s] = *sheet;
+        state.document.names[s] = *sheet;
     }
     const auto cellsLine = Value(lines[12], "cells");
     const auto cells = cellsLine ? Split(*cellsLine, ',') : std::vector<std::string_view>{};
@@ -198,7 +197,7 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
         auto cell = Unescape(cells[b]);
         if (!cell || !IsGoodCellText(*cell) || cell->size() > kDocumentBounds.fieldBytes)
             return std::nullopt;
-        state.cells[b] = std::move(*cell);
+        state.document.cells[b] = std::move(*cell);
     }
     const auto calls = Value(lines[14], "calls");
     if (!calls)
@@ -213,27 +212,15 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
 }
 
 RecoveryState CaptureRecovery(const modMain& m) {
-    RecoveryState state;
-    for (int s = 0; s < kSheets; ++s)
-        state.names[s] = m.BSheet[s];
-    for (int b = 0; b < kBoxes; ++b)
-        state.cells[b] = m.BBox[b].Caption;
-    state.docDir = m.DocDir;
-    state.docName = m.DocName;
-    state.docChanged = m.DocChanged != 0;
-    if (!m.IsEditMode()) {
-        // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
-        state.run = RecoveryRun{m.SysSetting.RunMode, m.SysSetting.MinNumber, m.SysSetting.MaxNumber,
-                                m.CallRecord(),       m.DrawCount(),          m.SysSetting.RunMode == 1};
-    }
+    RecoveryState state{CaptureDocument(m), m.DocDir, m.DocName, m.DocChanged != 0, std::nullopt};
+    // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
+    if (!m.IsEditMode())
+        state.run = RecoveryRun{m.SysSetting, m.CallRecord(), m.DrawCount(), m.SysSetting.RunMode == 1};
     return state;
 }
 
 void RestoreRecovery(modMain& m, const RecoveryState& state) {
-    for (int s = 0; s < kSheets; ++s)
-        m.BSheet[s] = state.names[s];
-    for (int b = 0; b < kBoxes; ++b)
-        m.BBox[b].Caption = state.cells[b];
+    ApplyDocument(m, state.document);
     m.DocDir = state.docDir;
     m.DocName = state.docName;
     m.DocChanged = state.docChanged ? -1 : 0;
@@ -243,7 +230,7 @@ void RestoreRecovery(modMain& m, const RecoveryState& state) {
         // name rather than write over it.
         const std::string path = m.DocDir + m.DocName;
         const auto onDisk = ReadDocumentFile(path);
-        if (!onDisk || onDisk->names != state.names || onDisk->cells != state.cells)
+        if (onDisk != state.document)
             m.DocChanged = -1;
         struct stat st {};
         if (!onDisk && ::lstat(path.c_str(), &st) == 0) {
@@ -254,7 +241,7 @@ void RestoreRecovery(modMain& m, const RecoveryState& state) {
     SetWindowTitle(m);
     if (const auto& run = state.run) {
         // The run's range and mode become the settings again, as when it started.
-        m.SysSetting = {run->RunMode, run->MinNumber, run->MaxNumber};
+        m.SysSetting = run->settings;
         SaveSettings(m);
         m.RestoreRun(m.SysSetting, run->calls, run->drawCount, run->rolling);
     }

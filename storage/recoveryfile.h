@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "modmain.h"
+#include "sheetdocument.h"
 
 // A run in progress, as the recovery file holds it.
 struct RecoveryRun {
-    std::int16_t RunMode = 0; // 0 RealRun, 1 RandRun
-    std::int16_t MinNumber = 0;
-    std::int16_t MaxNumber = 99;
-    std::vector<std::int16_t> calls; // the run's whole call record, oldest first, at most 100000
+    SettingRecord settings = kDefaultSettings; // the run's mode and range
+    std::vector<std::int16_t> calls;           // the run's whole call record, oldest first, at most 100000
     int drawCount = 0;
     bool rolling = false; // the roulette was rolling (RandRun only)
     bool operator==(const RecoveryRun&) const = default;
@@ -21,8 +20,7 @@ struct RecoveryRun {
 
 // What a crash would lose: the sheets, the document's identity and a run in progress.
 struct RecoveryState {
-    std::array<std::string, kSheets> names;
-    std::array<std::string, kBoxes> cells;
+    DocumentContent document;
     std::string docDir; // ends in "/"
     std::string docName;
     bool docChanged = false;

@@ -70,6 +70,19 @@ EncodedDocument EncodeDocument(const modMain& m) {
     return {std::move(*bytes), {}};
 }
 
+DocumentContent CaptureDocument(const modMain& m) {
+    DocumentContent doc{m.BSheet, {}};
+    for (int b = 0; b < kBoxes; ++b)
+        doc.cells[b] = m.BBox[b].Caption;
+    return doc;
+}
+
+void ApplyDocument(modMain& m, const DocumentContent& doc) {
+    m.BSheet = doc.names;
+    for (int b = 0; b < kBoxes; ++b)
+        m.BBox[b].Caption = doc.cells[b];
+}
+
 void SetWindowTitle(modMain& m) {
     m.Caption = std::string(kProductName) + " - [" + m.DocName + "]";
     m.Refresh();
@@ -120,10 +133,7 @@ bool LoadDocument(modMain& m) {
                             vbOKOnlyCritical, "ﾌｧｲﾙを開く");
         return false;
     }
-    for (int s = 0; s < kSheets; ++s)
-        m.BSheet[s] = doc->names[s];
-    for (int b = 0; b < kBoxes; ++b)
-        m.BBox[b].Caption = doc->cells[b];
+    ApplyDocument(m, *doc);
     m.DocChanged = 0;
     m.Refresh();
     return true;

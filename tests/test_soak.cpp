@@ -49,7 +49,7 @@ QString RecoveryBroken(const modMain& m, const RecoveryFile& file) {
     const bool exists = file.status == RecoveryFile::Status::Read;
     if (file.status == RecoveryFile::Status::Bad) return "the recovery file does not read back";
     if (!m.IsEditMode() && !(exists && file.state.run && file.state.run == CaptureRecovery(m).run &&
-                             file.state.cells == CaptureRecovery(m).cells))
+                             file.state.document == CaptureRecovery(m).document))
         return QString("the recovery file does not hold the run of %1 calls").arg(m.CallRecord().size());
     return m.IsEditMode() && exists && (m.DocChanged == 0 || file.state.run) ? "a recovery file with nothing to lose"
                                                                              : QString();

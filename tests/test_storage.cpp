@@ -90,8 +90,8 @@ void FillDisk(const QByteArray& path, bool blocks) {
         ++i;
 }
 QByteArray Recovery() { // a recovery file's text: an unsaved drawn game of two calls
-    RecoveryState s{{}, {}, "/home/op/bingo/", "夏祭り.bng", true, RecoveryRun{1, 10, 60, {10, 17}, 2, true}};
-    s.names[7] = "Sheet 8";
+    RecoveryState s{{}, "/home/op/bingo/", "夏祭り.bng", true, RecoveryRun{Setting(1, 10, 60), {10, 17}, 2, true}};
+    s.document.names[7] = "Sheet 8";
     return QByteArray::fromStdString(EncodeRecovery(s));
 }
 // Version 1 is the longer file of each kind, so a cut one cannot pass as version 0.
@@ -103,9 +103,8 @@ void SetVersion(modMain& m, int version) {
     m.SysSetting = Setting(version, 10 * version, version ? 60 : 99);
 }
 bool SaveRecovery(modMain& m) { // an unsaved game in progress on the module's sheets
-    RecoveryState state{m.BSheet, {}, m.DocDir, m.DocName, true, RecoveryRun{0, 0, 99, {5, 7, 23}, 3, false}};
-    std::transform(m.BBox.begin(), m.BBox.end(), state.cells.begin(), [](const Cell& c) { return c.Caption; });
-    return WriteRecovery(m.AppFolder, state);
+    return WriteRecovery(m.AppFolder, {CaptureDocument(m), m.DocDir, m.DocName, true,
+                                       RecoveryRun{Setting(0, 0, 99), {5, 7, 23}, 3, false}});
 }
 const struct {
     const char* file;
@@ -390,21 +389,20 @@ private slots:
         const auto pick = [&](const auto& from) { return from[rng.bounded(int(from.size()))]; };
         for (int i = 0; i < 200; ++i) {
             RecoveryState s{{},
-                            {},
                             pick(std::vector<std::string>{"/home/op/", "/a,b%/"}),
                             pick(pieces) + ".bng",
                             rng.bounded(2) == 1,
                             std::nullopt};
-            for (std::string& name : s.names) // up to the 4096 CP932 bytes a document holds
+            for (std::string& name : s.document.names) // up to the 4096 CP932 bytes a document holds
                 for (const std::size_t bytes = rng.bounded(4097);;) {
                     const std::string next = name + pick(pieces);
                     if (Utf8ToCp932(next)->size() > bytes) break;
                     name = next;
                 }
-            for (std::string& cell : s.cells)
+            for (std::string& cell : s.document.cells)
                 cell = pick(cells);
             if (const int mode = rng.bounded(3); mode < 2) {
-                RecoveryRun run{std::int16_t(mode), 10, 60, {}, 0, mode == 1};
+                RecoveryRun run{Setting(mode, 10, 60), {}, 0, mode == 1};
                 std::vector<std::int16_t> range(51);
                 std::iota(range.begin(), range.end(), std::int16_t(10));
                 std::shuffle(range.begin(), range.end(), *QRandomGenerator::global());
