@@ -170,6 +170,13 @@ private slots:
         row("Ctrl+R fills every sheet", Qt::CTRL | Qt::Key_R, "*|*|*|* 0 名前 [ﾗﾝﾀﾞﾑで番号を設定] -1 R");
         row("the toolbar's Del answered Yes", {}, "||| 0 Sheet 1 [全てのｼｰﾄを消去] -1 R", button("Del"));
         row("RandRun: pressed and written", {}, "7|8|9| 0 名前 [] 0 N written", button("RandRun"));
+        row("the options' OK with the drawn mode: the toolbar shows it", {}, "7|8|9| 0 名前 [] 0 N written",
+            [](Window& w) {
+                w.w->mnOption_Click();
+                auto* options = w.w->findChild<QDialog*>("frmOption");
+                Child<QRadioButton>(options, "optRand")->click();
+                Child<QPushButton>(options, "CmdOK")->click();
+            });
         row("a right click's menu acts on the clicked sheet", {}, "7|8|9|@ 60 名前 [] -1 R", [](Window& w) {
             QTimer::singleShot(0, [&] {
                 if (QWidget* popup = QApplication::activePopupWidget()) popup->close();

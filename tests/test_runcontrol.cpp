@@ -52,8 +52,9 @@ private slots:
             g.m.Timer1_Timer(); // two ticks, each showing a number not called yet, then a click
             g.m.Timer1_Timer();
             const int n = Q(g.m.LBInput).toInt();
+            g.platform.onYield = [&] { g.m.Timer1_Timer(); }; // a tick inside the call's evaluation draws nothing
             g.m.LBInput_Click();
-            QVERIFY(n >= c.lo && n <= c.hi && called.insert(n).second);
+            QVERIFY(n >= c.lo && n <= c.hi && called.insert(n).second && g.m.LBInput.empty());
             QVERIFY(g.platform.asked.size() == 2 && g.m.Timer1Enabled); // only Start asked
         }
         if (c.newLo >= 0) g.m.SysSetting = Setting(1, c.newLo, c.newHi);
