@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("last two digits, no leading zero, a move starts anew") << 0 << "100R05" << 1 << "0|5 changed";
         QTest::newRow("@ and an edge keep the digits typed") << 0 << "5@L3" << 0 << "53| changed";
         QTest::newRow("tab wraps to the first sheet") << 187 << "T" << 12 << "|";
+        QTest::newRow("tab into the last cell does not wrap") << 174 << "T" << 199 << "|";
+        QTest::newRow("enter after an arrow into the next sheet stays in it") << 4 << "RE" << 26 << "|";
         QTest::newRow("shift+tab wraps to the last sheet") << 3 << "B" << 178 << "|";
         QTest::newRow("enter wraps within the sheet") << 49 << "E" << 25 << "|";
     }
