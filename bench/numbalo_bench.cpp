@@ -182,7 +182,7 @@ void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept
         if (i % kCallsPerRun == 0) {
             if (!m.IsEditMode())
                 m.End();
-            w.mn_Start_Click();
+            w.action("mn_Start")->trigger();
         }
         const int n = kOrder[i % kCallsPerRun];
         SendKey(w, Qt::Key_0 + n / 10, QString::number(n / 10));
@@ -228,7 +228,7 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform
             m.End();
         QCoreApplication::processEvents();
         table.Timed("Whole window repaint(), edit mode", Measure(500, [&](int) { w.repaint(); }), "ms", 2);
-        w.mn_Start_Click();
+        w.action("mn_Start")->trigger();
         for (int i = 0; i < 40; ++i)
             Call(m, kOrder[i]);
         QCoreApplication::processEvents();
@@ -236,7 +236,7 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform
     }
     { // Memory after 10,000 calls with the window mirroring every one.
         m.End();
-        w.mn_Start_Click();
+        w.action("mn_Start")->trigger();
         std::vector<double> samples;
         QElapsedTimer clock;
         for (int i = 0; i < 10000; ++i) {
@@ -253,8 +253,8 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform
         table.Figure("CPU share, idle in edit mode, 3 s", "1", CpuShareWhileRunning(3000), "%");
         int ticks = 0;
         QObject::connect(&w.timer1(), &QTimer::timeout, &w, [&] { ++ticks; });
-        w.Toolbar1_ButtonClick("RandRun");
-        w.mn_Start_Click();
+        w.action("RandRun")->trigger();
+        w.action("mn_Start")->trigger();
         if (!w.timer1().isActive())
             std::fprintf(stderr, "warning: the roulette is not rolling\n");
         const double share = CpuShareWhileRunning(3000);

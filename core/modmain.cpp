@@ -3,29 +3,22 @@
 #include <algorithm>
 
 namespace {
-// Controls that a run disables, by menu name and by toolbar key; "mn_End" and "Stop" are the
-// other way round.
-constexpr std::string_view kRunDisabledMenus[] = {"mn_New",  "mn_Open",  "mn_Save", "mn_As",
-                                                  "mn_Edit", "mn_Start", "mnTool"};
-constexpr std::string_view kRunDisabledButtons[] = {"New",     "Open",    "Save",   "Del",      "Start",
-                                                    "RealRun", "RandRun", "Random", "FreeHole", "Info"};
-
-bool Enabled(std::string_view name, bool running, std::span<const std::string_view> runDisabled, std::string_view end) {
-    if (name == end)
-        return running;
-    return !running || std::find(runDisabled.begin(), runDisabled.end(), name) == runDisabled.end();
-}
+// Commands a run disables, by menu name (a menu disables its items) or by the toolbar-only buttons' keys.
+constexpr std::string_view kRunDisabled[] = {"mn_New",   "mn_Open", "mn_Save", "mn_As",  "mn_Edit",
+                                             "mn_Start", "mnTool",  "RealRun", "RandRun"};
 } // namespace
 
 modMain::modMain(Platform& platform) : platform_(platform) {}
 
 std::string modMain::ModeText() const { return SysSetting.RunMode == 0 ? "実戦形式" : "乱数形式"; }
 
-bool modMain::MenuEnabled(std::string_view name) const {
-    return name == "mn_Undo" ? CanTakeBack() : Enabled(name, running_, kRunDisabledMenus, "mn_End");
+bool modMain::CommandEnabled(std::string_view name) const {
+    if (name == "mn_Undo")
+        return CanTakeBack();
+    if (name == "mn_End")
+        return running_;
+    return !running_ || std::find(std::begin(kRunDisabled), std::end(kRunDisabled), name) == std::end(kRunDisabled);
 }
-
-bool modMain::ButtonEnabled(std::string_view key) const { return Enabled(key, running_, kRunDisabledButtons, "Stop"); }
 
 void modMain::SelectBox(int box) {
     BBox[box].ForeColor = Colour::White;

@@ -78,11 +78,10 @@ public:
 
     // From Start's Yes until EndRun is done: the menus and the toolbar show the run's state.
     bool IsRunning() const { return running_; }
-    // Enabled state of a menu item by name ("mn_New", "mnTool", ...) or of a toolbar
-    // button by key ("New", "Stop", ...), all following IsRunning(); names not listed are always
-    // enabled. "mn_Undo" follows CanTakeBack(), which changes with every call.
-    bool MenuEnabled(std::string_view name) const;
-    bool ButtonEnabled(std::string_view key) const;
+    // Enabled state of a command by its menu item's name ("mn_New", "mnTool", ...; a toolbar button shares its
+    // menu item's state) or, for the run-mode buttons, by key ("RealRun"), following IsRunning(); names not listed
+    // are always enabled. "mn_Undo" follows CanTakeBack(), which changes with every call.
+    bool CommandEnabled(std::string_view name) const;
 
     Platform& platform() { return platform_; }
     bool IsEditMode() const { return LBLineMess == kEditModeCaption; }

@@ -53,35 +53,35 @@ private slots:
         QTest::addColumn<Steps>("steps");
         QTest::newRow("new document, edit mode") << Steps([](Window&) {});
         QTest::newRow("random sheets, free holes, selection moved, number typed") << Steps([](Window& x) {
-            x.w.mnRand_Click();
-            x.w.mnFreehole_Click();
+            x.w.action("mnRand")->trigger();
+            x.w.action("mnFreehole")->trigger();
             for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_4, Qt::Key_2, Qt::Key_Tab})
                 QTest::keyClick(&x.w, key);
         });
         QTest::newRow("RealRun with hits, a reach and a bingo") << Steps([](Window& x) {
-            x.w.mnRand_Click();
-            x.w.mnFreehole_Click();
-            x.w.mn_Start_Click();
+            x.w.action("mnRand")->trigger();
+            x.w.action("mnFreehole")->trigger();
+            x.w.action("mn_Start")->trigger();
             x.CallCells({0, 1, 2, 3, 4, 5, 6, 7, 8});
             QTest::keyClick(&x.w, Qt::Key_5); // a candidate number in LBInput
         });
         QTest::newRow("RandRun roulette showing a number") << Steps([](Window& x) {
             x.w.timer1().setInterval(3600000); // only the tick below: both windows show the same number
-            x.w.mnRand_Click();
-            x.w.Toolbar1_ButtonClick("RandRun");
-            x.w.mn_Start_Click();
+            x.w.action("mnRand")->trigger();
+            x.w.action("RandRun")->trigger();
+            x.w.action("mn_Start")->trigger();
             x.CallCells({10, 11, 12});
             x.g.m.Timer1_Timer();
         });
         QTest::newRow("run ended, sheets cleared") << Steps([](Window& x) {
-            x.w.mnRand_Click();
-            x.w.mn_Start_Click();
+            x.w.action("mnRand")->trigger();
+            x.w.action("mn_Start")->trigger();
             x.CallCells({0, 6, 18, 24});
-            x.w.mn_End_Click();
-            x.w.mn_Clear_Click();
+            x.w.action("mn_End")->trigger();
+            x.w.action("mn_Clear")->trigger();
         });
         QTest::newRow("cell font and size changed") << Steps([](Window& x) {
-            x.w.mnRand_Click();
+            x.w.action("mnRand")->trigger();
             x.w.cell(0)->setFont(QFont("DejaVu Sans", 7));
             x.w.cell(1)->resize(x.w.cell(1)->size() - QSize(4, 4));
         });

@@ -243,7 +243,7 @@ private slots:
                 if (!mode) // a digit typed before the take-back
                     a->m.Form_KeyDown(vk::Digit0 + int(rng.bounded(10)), 0);
                 for (int back = 1 + int(rng.bounded(3)); back > 0 && !calls.empty(); --back) {
-                    QVERIFY(a->m.MenuEnabled("mn_Undo"));
+                    QVERIFY(a->m.CommandEnabled("mn_Undo"));
                     a->platform.onAsk = [&] { // the roulette rolls on under the question
                         a->m.Timer1_Timer();
                         a->m.Timer1_Timer();
@@ -256,7 +256,7 @@ private slots:
             }
             QCOMPARE(Snapshot(a->m), Replayed(setup, seed, calls));
             QCOMPARE(Replayed(setup, seed, calls, true), Snapshot(a->m));
-            QCOMPARE(a->m.MenuEnabled("mn_Undo"), !mode); // a drawn range used up takes nothing back
+            QCOMPARE(a->m.CommandEnabled("mn_Undo"), !mode); // a drawn range used up takes nothing back
         }
     }
 

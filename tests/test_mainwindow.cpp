@@ -8,6 +8,7 @@
 #include "frmoption.h"
 #include "frmver.h"
 
+#include <QAccessible>
 #include <sys/stat.h>
 
 template <class T = QLabel> T* Child(QWidget* w, const QString& name) { return w->findChild<T*>(name); }
@@ -145,7 +146,7 @@ private slots:
         win.platform.onYield = [&] {
             QTest::mouseClick(Child<CellLabel>(win.w.get(), "LBInput"), Qt::LeftButton);
             QTest::keyClick(win.w.get(), Qt::Key_Return);
-            undoOffered = win.m.MenuEnabled("mn_Undo");
+            undoOffered = win.m.CommandEnabled("mn_Undo");
             QTest::keyClick(win.w.get(), Qt::Key_Z, Qt::ControlModifier); // nor is the call taken back
         };
         const qsizetype asked = win.platform.asked.size();
@@ -165,7 +166,7 @@ private slots:
             QTest::newRow(name) << (steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }))
                                 << QString(expected);
         };
-        const auto button = [](const char* b) { return Steps([=](Window& w) { w.w->toolButton(b)->trigger(); }); };
+        const auto button = [](const char* b) { return Steps([=](Window& w) { w.w->action(b)->trigger(); }); };
         row("Del empties the current cell", Qt::Key_Delete, "|8|9| 0 名前 [] -1 R");
         row("Shift+Del clears the sheet", Qt::SHIFT | Qt::Key_Delete, "||| 0 Sheet 1 [] -1 R");
         row("Ctrl+H sets the free holes", Qt::CTRL | Qt::Key_H, "7|8|@|@ 0 名前 [ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定] -1 R");
@@ -174,7 +175,7 @@ private slots:
         row("RandRun: pressed and written", {}, "7|8|9| 0 名前 [] 0 N written", button("RandRun"));
         row("the options' OK with the drawn mode: the toolbar shows it", {}, "7|8|9| 0 名前 [] 0 N written",
             [](Window& w) {
-                w.w->mnOption_Click();
+                w.w->action("mnOption")->trigger();
                 auto* options = w.w->findChild<QDialog*>("frmOption");
                 Child<QRadioButton>(options, "optRand")->click();
                 Child<QPushButton>(options, "CmdOK")->click();
@@ -206,38 +207,40 @@ private slots:
                          .arg(win.m.CurBox)
                          .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles.join(", "))
                          .arg(win.m.DocChanged) +
-                     (win.w->toolButton("RandRun")->isChecked() ? " N" : " R") +
+                     (win.w->action("RandRun")->isChecked() ? " N" : " R") +
                      (settings == "<unreadable>"           ? ""
                       : settings == SettingsFile(1, 0, 99) ? " written"
                                                            : " ?"),
                  expected);
     }
 
-    // A typed game begun by F5 and ended through the toolbar's real buttons: the toolbar's shape (a separator first,
-    // 12 buttons and 6 separators), and what edit mode and a run enable among menu items and buttons, in order. During
+    // A typed game begun by F5 and ended through the toolbar's real buttons: what edit mode and a run enable among
+    // menu items and buttons, in order. During
     // the run every edit and file shortcut does nothing, and F6 asks to end it. Ctrl+Z asks, then takes the latest
     // call back; it is offered only while the run is running with a call, never paused.
     void realRunGameThroughTheToolbar() {
         Window win;
         auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
         const auto press = [&](const char* key) {
-            QTest::mouseClick(bar->widgetForAction(win.w->toolButton(key)), Qt::LeftButton);
+            QTest::mouseClick(bar->widgetForAction(win.w->action(key)), Qt::LeftButton);
         };
         const auto enabled = [&] {
             QString states;
             for (auto name : {"mn_New", "mn_Open", "mn_Save", "mn_As", "mnDelete", "mnOption", "mn_Start", "mn_End",
                               "mn_Undo", "mn_Quit"})
                 states += win.w->action(name)->isEnabled() ? '1' : '0';
-            for (QAction* a : bar->actions())
-                states += a->isSeparator() ? "|" : bar->widgetForAction(a)->isEnabled() ? "1" : "0";
+            states += ' ';
+            for (auto key : {"New", "Open", "Save", "Del", "Start", "Stop", "RealRun", "RandRun", "Random", "FreeHole",
+                             "Info", "Help"})
+                states += bar->widgetForAction(win.w->action(key))->isEnabled() ? '1' : '0';
             return states;
         };
-        QCOMPARE(enabled(), "1111111001|111|1|10|11|111|1");
+        QCOMPARE(enabled(), "1111111001 111110111111");
         SetSheet(win.m, 0, "5 7 9 11 13");
         win.w->SyncFromModel();
         QTest::keyClick(win.w.get(), Qt::Key_F5);
         QVERIFY(win.label("LBLineMess") == "実行中 / 実戦形式" && Child(win.w.get(), "LBNum")->isVisible());
-        QCOMPARE(enabled(), "0000000101|000|0|01|00|000|1");
+        QCOMPARE(enabled(), "0000000101 000001000001");
         const QString before = Snapshot(win.m);
         for (const auto key : {QKeyCombination(Qt::Key_Delete), Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_H,
                                Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_S,
@@ -263,7 +266,24 @@ private slots:
                  "4 Hit! Reach1 / ﾘｰﾁ番号は、13です。");
         press("Stop");
         QVERIFY(win.label("LBLineMess") == "編集モード" && !Child(win.w.get(), "LBNum")->isVisible());
-        QCOMPARE(enabled(), "1111111001|111|1|10|11|111|1");
+        QCOMPARE(enabled(), "1111111001 111110111111");
+    }
+
+    // Each button shows its own words as tooltip and accessible name, while the menu item it shares keeps its
+    // caption and shows no icon.
+    void toolbarButtonsKeepTheirWords() {
+        Window win;
+        auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
+        QStringList seen;
+        for (auto key : {"Open", "Del", "Stop", "RandRun", "Info", "Help"}) {
+            QAction* a = win.w->action(key);
+            QWidget* button = bar->widgetForAction(a);
+            const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+            seen << QString("%1%2%3").arg(button->toolTip(), name == button->toolTip() ? "" : " named " + name,
+                                          a->isIconVisibleInMenu() ? " iconInMenu" : "");
+        }
+        QCOMPARE(seen.join(", "), "ﾌｧｲﾙを開く, 全てのｼｰﾄを消去, 終了, 乱数形式, ｼｰﾄ情報, ﾍﾙﾌﾟ");
+        QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");
     }
 
     // A drawn game by double clicks as the window system delivers them; found as a fault: the release that ends
@@ -277,7 +297,7 @@ private slots:
                               type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(input, &event);
         };
-        win.w->toolButton("Start")->trigger();
+        win.w->action("Start")->trigger();
         for (int call = 1; call <= 3; ++call) {
             QTRY_VERIFY(!win.m.LBInput.empty());
             const QString shown = input->text();
@@ -294,10 +314,10 @@ private slots:
             first = Q(win.m.LBLineMess + " " + win.m.LBInput);
             QTRY_VERIFY(Q(win.m.LBLineMess + " " + win.m.LBInput) != first && win.m.LBLineMess == "一時停止");
         };
-        win.w->toolButton("Stop")->trigger();
+        win.w->action("Stop")->trigger();
         QVERIFY(first.startsWith("一時停止 ") && win.platform.asked.last().startsWith("実行を終了します。"));
         QVERIFY(Q(win.m.LBLineMess) == "実行中 / 乱数形式" && win.w->timer1().isActive());
-        win.w->toolButton("Stop")->trigger();
+        win.w->action("Stop")->trigger();
         QVERIFY(!win.w->timer1().isActive());
     }
 
@@ -381,14 +401,14 @@ private slots:
         Window win;
         const QString file = win.dir.filePath("numbalo.hlp");
         const auto shown = [&] { return Child<QTextBrowser>(win.w->helpViewer(), "HelpBrowser")->toPlainText(); };
-        win.w->mnCont_Click();
+        win.w->action("mnCont")->trigger();
         QVERIFY(!win.w->helpViewer()->hasDocument());
         QVERIFY(::mkfifo(file.toLocal8Bit().constData(), 0600) == 0);
-        win.w->mnCont_Click();
+        win.w->action("mnCont")->trigger();
         QVERIFY(QFile::remove(file));
         QVERIFY(!win.w->helpViewer()->hasDocument() && shown().contains("numbalo.hlp"));
         QVERIFY(QFile::copy(QFINDTESTDATA("../resources/help/numbalo.hlp"), file));
-        win.w->mnSrch_Click();
+        win.w->action("mnSrch")->trigger();
         QPointer<HelpViewer> help = win.w->helpViewer();
         QVERIFY(help->hasDocument() && shown().contains("目次") && QTest::qWaitForWindowActive(help));
         auto* search = Child<QLineEdit>(help, "HelpSearch");
@@ -603,14 +623,14 @@ private slots:
         frmMain& w = *win.w;
         QLineEdit* name = nullptr;
         const auto commands = [&] { // what each dialog shows right after its command, the version last
-            w.mnSheetAbout_Click();
-            w.mnOption_Click();
-            w.mnSheetName_Click();
+            w.action("mnSheetAbout")->trigger();
+            w.action("mnOption")->trigger();
+            w.action("mnSheetName")->trigger();
             name = Child<QLineEdit>(w.findChild<frmInput*>(), "Text1");
             const int lowest = Child<QScrollBar>(w.findChild<frmOption*>(), "HSMinMax0")->value();
             const QString shown = Texts(w.findChild<frmInfo*>(), {"LBSysMin", "LBSysMax", "LBSysKinds", "LBSheetMin"}) +
                                   QString(" %1 ").arg(lowest) + name->text() + "/" + name->selectedText();
-            w.mn_Ver_Click();
+            w.action("mn_Ver")->trigger();
             return shown;
         };
         QCOMPARE(commands(), "10 60 51 - 10 Sheet 1/Sheet 1");

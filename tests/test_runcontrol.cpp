@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(g.platform.asked.mid(2), asked);
         QCOMPARE(during, "一時停止");
         QCOMPARE(Q(g.m.LBLineMess), "編集モード");
-        QVERIFY(!g.m.Timer1Enabled && !g.m.MenuEnabled("mn_End") && g.m.BBox[60].BackColor == Colour::White);
+        QVERIFY(!g.m.Timer1Enabled && !g.m.CommandEnabled("mn_End") && g.m.BBox[60].BackColor == Colour::White);
         g.m.Timer1_Timer();
         QVERIFY(g.m.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 4 : 3));
     }

@@ -130,7 +130,7 @@ private slots:
                                   Qt::LeftButton);
             } else if (what < 12) { // the sheets' context menu opens only in edit mode
                 const QString name = commands[rng.bounded(int(commands.size()))];
-                QAction* a = w.action(name) ? w.action(name) : w.toolButton(name);
+                QAction* a = w.action(name);
                 if (a->isEnabled() && (g.m.IsEditMode() || !name.startsWith("mnPop"))) a->trigger();
             } else if (what < 14) { // OK, Cancel, Default or Close of an open dialog
                 QList<QPushButton*> buttons;

@@ -231,10 +231,10 @@ void frmMain::BuildMenus() {
         return mn;
     };
     QMenu* file = menu("mn_File", "ﾌｧｲﾙ(&F)");
-    AddAction(file, "mn_New", "新規作成(&N)", QKeySequence("Ctrl+N"), &frmMain::mn_New_Click);
-    AddAction(file, "mn_Open", "開く(&O)...", QKeySequence("Ctrl+O"), &frmMain::mn_Open_Click);
-    AddAction(file, "mn_Save", "上書き保存(&S)", QKeySequence("Ctrl+S"), &frmMain::mn_Save_Click);
-    AddAction(file, "mn_As", "名前を付けて保存(&A)...", {}, &frmMain::mn_As_Click);
+    AddAction(file, "mn_New", "新規作成(&N)", QKeySequence("Ctrl+N"), [this] { docs_.mn_New_Click(); });
+    AddAction(file, "mn_Open", "開く(&O)...", QKeySequence("Ctrl+O"), [this] { docs_.mn_Open_Click(); });
+    AddAction(file, "mn_Save", "上書き保存(&S)", QKeySequence("Ctrl+S"), [this] { docs_.mn_Save_Click(); });
+    AddAction(file, "mn_As", "名前を付けて保存(&A)...", {}, [this] { docs_.mn_As_Click(); });
     file->addSeparator()->setObjectName("mnbar1");
     AddAction(file, "mn_Quit", QString(kProductName) + " の終了(&X)", {}, &QWidget::close);
 
@@ -243,29 +243,30 @@ void frmMain::BuildMenus() {
     edit->addSeparator()->setObjectName("nmbar4");
     AddAction(edit, "mn_SheetDel", "現在のｼｰﾄを消去(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete),
               [this] { m_.ClearCurrentSheet(); });
-    AddAction(edit, "mn_Clear", "全てのｼｰﾄを消去(&L)", {}, &frmMain::mn_Clear_Click);
+    AddAction(edit, "mn_Clear", "全てのｼｰﾄを消去(&L)", {}, [this] { m_.ClearAllSheets(); });
     edit->addSeparator()->setObjectName("mnbar6");
     AddAction(edit, "mnSheetName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
 
     QMenu* run = menu("mn_Run", "実行(&R)");
-    AddAction(run, "mn_Start", "開始(&S)", QKeySequence(Qt::Key_F5), &frmMain::mn_Start_Click);
-    AddAction(run, "mn_End", "終了(&E)", QKeySequence(Qt::Key_F6), &frmMain::mn_End_Click);
+    AddAction(run, "mn_Start", "開始(&S)", QKeySequence(Qt::Key_F5), [this] { m_.Start(); });
+    AddAction(run, "mn_End", "終了(&E)", QKeySequence(Qt::Key_F6), [this] { m_.End(); });
     takeBack_ = AddAction(run, "mn_Undo", "直前の番号を取り消す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z),
                           [this] { m_.TakeBackLastCall(); });
 
     QMenu* tool = menu("mnTool", "ﾂｰﾙ(&T)");
-    AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, &frmMain::mnSheetRand_Click);
-    AddAction(tool, "mnRand", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", QKeySequence("Ctrl+R"), &frmMain::mnRand_Click);
+    AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, [this] { m_.FillCurrentSheetRandom(); });
+    AddAction(tool, "mnRand", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", QKeySequence("Ctrl+R"),
+              [this] { m_.FillAllSheetsRandom(); });
     tool->addSeparator()->setObjectName("mnbar5");
-    AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"), &frmMain::mnFreehole_Click);
+    AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"), [this] { m_.SetFreeHoles(); });
     tool->addSeparator()->setObjectName("mnbar2");
     AddAction(tool, "mnSheetAbout", "ｼｰﾄ情報(&A)...", {}, &frmMain::mnSheetAbout_Click);
     tool->addSeparator()->setObjectName("mnbar3");
     AddAction(tool, "mnOption", "ｵﾌﾟｼｮﾝ(&O)...", {}, &frmMain::mnOption_Click);
 
     QMenu* help = menu("mn_Help", "ﾍﾙﾌﾟ(&H)");
-    AddAction(help, "mnCont", "目次(&C)", QKeySequence(Qt::Key_F1), &frmMain::mnCont_Click);
-    AddAction(help, "mnSrch", "ｷｰﾜｰﾄﾞで検索(&S)...", {}, &frmMain::mnSrch_Click);
+    AddAction(help, "mnCont", "目次(&C)", QKeySequence(Qt::Key_F1), [this] { LoadHelp().showContents(); });
+    AddAction(help, "mnSrch", "ｷｰﾜｰﾄﾞで検索(&S)...", {}, [this] { LoadHelp().showSearch(); });
     help->addSeparator()->setObjectName("mnbar9");
     AddAction(help, "mn_Ver", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, &frmMain::mn_Ver_Click);
 
@@ -275,7 +276,7 @@ void frmMain::BuildMenus() {
     actions_.insert("mnPopup", mnPopup->menuAction());
     AddAction(mnPopup, "mnPopDel", "ｼｰﾄを消去(&D)", {}, [this] { m_.ClearCurrentSheet(); });
     mnPopup->addSeparator()->setObjectName("mnbar8");
-    AddAction(mnPopup, "mnPopRand", "ｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", {}, &frmMain::mnSheetRand_Click);
+    AddAction(mnPopup, "mnPopRand", "ｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", {}, [this] { m_.FillCurrentSheetRandom(); });
     AddAction(mnPopup, "mnPopHole", "中心をﾌﾘｰﾎｰﾙに設定(&H)", {}, [this] { m_.SetCurrentFreeHole(); });
     mnPopup->addSeparator()->setObjectName("mnbar7");
     AddAction(mnPopup, "mnPopName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
@@ -288,50 +289,58 @@ void frmMain::BuildToolbar() {
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setFocusPolicy(Qt::NoFocus);
     MakeLine(Toolbar1, QRect(0, 1, Twips(9600), 1), palette().color(QPalette::Midlight));
-    struct Entry {
-        const char* key;
+    struct Button {
+        const char* key; // nullptr: a separator
         const char* tip;
         const char* icon;
+        const char* command; // the menu item the button shares; nullptr for the run-mode buttons
     };
-    // nullptr key: a separator.
-    static const Entry entries[] = {
-        {nullptr, nullptr, nullptr},
-        {"New", "新規作成", "new"},
-        {"Open", "ﾌｧｲﾙを開く", "open"},
-        {"Save", "上書き保存", "save"},
-        {nullptr, nullptr, nullptr},
-        {"Del", "全てのｼｰﾄを消去", "clear"},
-        {nullptr, nullptr, nullptr},
-        {"Start", "開始", "start"},
-        {"Stop", "終了", "stop"},
-        {nullptr, nullptr, nullptr},
-        {"RealRun", "実戦形式", "realrun"},
-        {"RandRun", "乱数形式", "randrun"},
-        {nullptr, nullptr, nullptr},
-        {"Random", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定", "random"},
-        {"FreeHole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定", "freehole"},
-        {"Info", "ｼｰﾄ情報", "info"},
-        {nullptr, nullptr, nullptr},
-        {"Help", "ﾍﾙﾌﾟ", "help"},
+    static const Button buttons[] = {
+        {nullptr, nullptr, nullptr, nullptr},
+        {"New", "新規作成", "new", "mn_New"},
+        {"Open", "ﾌｧｲﾙを開く", "open", "mn_Open"},
+        {"Save", "上書き保存", "save", "mn_Save"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"Del", "全てのｼｰﾄを消去", "clear", "mn_Clear"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"Start", "開始", "start", "mn_Start"},
+        {"Stop", "終了", "stop", "mn_End"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"RealRun", "実戦形式", "realrun", nullptr},
+        {"RandRun", "乱数形式", "randrun", nullptr},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"Random", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定", "random", "mnRand"},
+        {"FreeHole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定", "freehole", "mnFreehole"},
+        {"Info", "ｼｰﾄ情報", "info", "mnSheetAbout"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"Help", "ﾍﾙﾌﾟ", "help", "mnCont"},
     };
-    for (const Entry& e : entries) {
-        if (!e.key) {
+    for (const Button& b : buttons) {
+        if (!b.key) {
             Toolbar1->addSeparator();
             continue;
         }
-        const QString key = e.key;
-        QAction* action = Toolbar1->addAction(QIcon(QString(":/icons/%1.svg").arg(e.icon)), QString());
-        action->setObjectName("Toolbar1_" + key);
-        action->setToolTip(e.tip);
-        action->setText(e.tip);
-        // The pressed look of the run-mode buttons is the program's to set.
-        action->setCheckable(key == "RealRun" || key == "RandRun");
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        const QString key = b.key;
+        QAction* action = b.command ? actions_.value(b.command) : new QAction(this);
+        if (!b.command) {
+            action->setObjectName("Toolbar1_" + key);
+            // The pressed look of the run-mode buttons is the program's to set.
+            action->setCheckable(true);
+            connect(action, &QAction::triggered, this, [this, mode = key == "RealRun" ? 0 : 1] {
+                if (m_.RunModeButton_Click(mode))
+                    SaveSettings(m_);
+                SyncFromModel(); // a click must not leave Qt's own toggle behind
+            });
+            actions_.insert(key, action);
+            (key == "RealRun" ? realRun_ : randRun_) = action;
+        }
+        action->setIcon(QIcon(QString(":/icons/%1.svg").arg(b.icon)));
+        action->setIconVisibleInMenu(false);
+        // A button shows its own words: the tooltip and, for a screen reader, its name.
+        action->setIconText(b.tip);
+        action->setToolTip(b.tip);
+        Toolbar1->addAction(action);
         buttons_.insert(key, action);
-        if (key == "RealRun")
-            realRun_ = action;
-        else if (key == "RandRun")
-            randRun_ = action;
         if (QWidget* w = Toolbar1->widgetForAction(action))
             w->setFocusPolicy(Qt::NoFocus);
     }
@@ -395,15 +404,13 @@ void frmMain::SyncFromModel() {
     if (controlsShowRun_ != running) {
         controlsShowRun_ = running;
         for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
-            bool enabled = m_.MenuEnabled(it.key().toStdString());
+            bool enabled = m_.CommandEnabled(it.key().toStdString());
             if (const auto parent = parentMenu_.find(it.value()); parent != parentMenu_.end())
-                enabled = enabled && m_.MenuEnabled(parent->second->objectName().toStdString());
+                enabled = enabled && m_.CommandEnabled(parent->second->objectName().toStdString());
             it.value()->setEnabled(enabled);
         }
-        for (auto it = buttons_.cbegin(); it != buttons_.cend(); ++it)
-            it.value()->setEnabled(m_.ButtonEnabled(it.key().toStdString()));
     }
-    takeBack_->setEnabled(m_.MenuEnabled("mn_Undo"));
+    takeBack_->setEnabled(m_.CommandEnabled("mn_Undo"));
     SyncTimer();
 }
 
@@ -441,33 +448,6 @@ void frmMain::BBox_MouseDown(int Index, Qt::MouseButton button) {
 }
 
 void frmMain::LBInput_Click() { m_.LBInput_Click(); }
-
-void frmMain::Toolbar1_ButtonClick(const QString& key) {
-    if (key == "New")
-        mn_New_Click();
-    else if (key == "Open")
-        mn_Open_Click();
-    else if (key == "Save")
-        mn_Save_Click();
-    else if (key == "Del")
-        mn_Clear_Click();
-    else if (key == "Start")
-        mn_Start_Click();
-    else if (key == "Stop")
-        mn_End_Click();
-    else if (key == "RealRun" || key == "RandRun") {
-        if (m_.RunModeButton_Click(key == "RealRun" ? 0 : 1))
-            SaveSettings(m_);
-        SyncFromModel(); // a click must not leave Qt's own toggle behind
-    } else if (key == "Random")
-        mnRand_Click();
-    else if (key == "FreeHole")
-        mnFreehole_Click();
-    else if (key == "Info")
-        mnSheetAbout_Click();
-    else if (key == "Help")
-        mnCont_Click();
-}
 
 void frmMain::Timer2_Timer() { clock_->setText(QTime::currentTime().toString("H:mm")); }
 
@@ -513,10 +493,6 @@ HelpViewer& frmMain::LoadHelp() {
     help_->load(m_.AppFolder.empty() ? QString() : QString::fromStdString(m_.AppFolder) + kHelpFileName);
     return *help_;
 }
-
-void frmMain::mnCont_Click() { LoadHelp().showContents(); }
-
-void frmMain::mnSrch_Click() { LoadHelp().showSearch(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     if (!docs_.QueryUnload()) {

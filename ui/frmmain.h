@@ -37,31 +37,13 @@ public:
     void Form_KeyDown(int KeyCode, int Shift);
     void BBox_MouseDown(int Index, Qt::MouseButton button);
     void LBInput_Click();
-    void Toolbar1_ButtonClick(const QString& key);
-
-    QAction* action(const QString& name) const { return actions_.value(name); }
-    QAction* toolButton(const QString& key) const { return buttons_.value(key); }
+    // A command by its menu item's name ("mn_Open", "RealRun" for the toolbar-only buttons) or by its toolbar key
+    // ("Open"); a button and its menu item share one action.
+    QAction* action(const QString& name) const { return actions_.value(name, buttons_.value(name)); }
     CellLabel* cell(int box) const { return BBox[box]; }
     QTimer& timer1() { return Timer1; }
     DocumentCommands& documents() { return docs_; }
     HelpViewer* helpViewer() const { return help_; }
-
-    void mn_New_Click() { docs_.mn_New_Click(); }
-    void mn_Open_Click() { docs_.mn_Open_Click(); }
-    void mn_Save_Click() { docs_.mn_Save_Click(); }
-    void mn_As_Click() { docs_.mn_As_Click(); }
-    void mn_Start_Click() { m_.Start(); }
-    void mn_End_Click() { m_.End(); }
-    void mn_Clear_Click() { m_.ClearAllSheets(); }
-    void mnRand_Click() { m_.FillAllSheetsRandom(); }
-    void mnSheetRand_Click() { m_.FillCurrentSheetRandom(); }
-    void mnFreehole_Click() { m_.SetFreeHoles(); }
-    void mnSheetAbout_Click();
-    void mnOption_Click();
-    void mnSheetName_Click();
-    void mn_Ver_Click();
-    void mnCont_Click();
-    void mnSrch_Click();
 
 signals:
     // The window closed for good: the operator's decision about unsaved changes is made.
@@ -82,6 +64,10 @@ private:
     template <class Handler>
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
                        Handler handler);
+    void mnSheetAbout_Click();
+    void mnOption_Click();
+    void mnSheetName_Click();
+    void mn_Ver_Click();
     void Timer2_Timer();
     void SyncTimer();
     HelpViewer& LoadHelp(); // the help window, (re)reading the help file beside the program
@@ -109,7 +95,7 @@ private:
     QTimer Timer1;
     QTimer Timer2;
 
-    QMap<QString, QAction*> actions_;       // menu items by name
+    QMap<QString, QAction*> actions_;       // commands by name
     QMap<QString, QAction*> buttons_;       // toolbar buttons by key
     std::map<QAction*, QMenu*> parentMenu_; // an item is usable only while its menu is
     QAction* realRun_ = nullptr;
