@@ -57,13 +57,13 @@ void FillSheets(modMain& m) {
     static const char* const kDigits[] = {"１", "２", "３", "４", "５", "６", "７", "８"};
     for (int s = 0; s < kSheets; ++s) {
         m.FillSheetRandom(s);
-        m.BBox[s * kCellsPerSheet + 12].Caption = "@";
-        m.BSheet[s] = std::string("ビンゴ表・第") + kDigits[s] + "号";
+        m.view.BBox[s * kCellsPerSheet + 12].Caption = "@";
+        m.view.BSheet[s] = std::string("ビンゴ表・第") + kDigits[s] + "号";
     }
 }
 
 void Call(modMain& m, int number) {
-    m.LBInput = std::to_string(number);
+    m.view.LBInput = std::to_string(number);
     m.CallNumber();
 }
 
@@ -72,7 +72,7 @@ struct Game {
     QuietPlatform platform;
     modMain m{platform};
     Game(int runMode, int calls) {
-        m.SysSetting = {static_cast<std::int16_t>(runMode), 0, 99};
+        m.run.SysSetting = {static_cast<std::int16_t>(runMode), 0, 99};
         FillSheets(m);
         m.Start();
         for (int i = 0; i < calls; ++i)
@@ -86,16 +86,16 @@ struct Snapshot {
     std::array<std::int16_t, kBoxes + 1> hits{};
     std::array<std::pair<Colour, Colour>, kBoxes> colours{};
     std::string count;
-    explicit Snapshot(const modMain& m) : log(m.NumLog), hits(m.HitFlag), count(m.LBNum) {
+    explicit Snapshot(const modMain& m) : log(m.run.NumLog), hits(m.run.HitFlag), count(m.view.LBNum) {
         for (int b = 0; b < kBoxes; ++b)
-            colours[b] = {m.BBox[b].ForeColor, m.BBox[b].BackColor};
+            colours[b] = {m.view.BBox[b].ForeColor, m.view.BBox[b].BackColor};
     }
     void Restore(modMain& m) const {
-        m.NumLog = log;
-        m.HitFlag = hits;
-        m.LBNum = count;
+        m.run.NumLog = log;
+        m.run.HitFlag = hits;
+        m.view.LBNum = count;
         for (int b = 0; b < kBoxes; ++b)
-            std::tie(m.BBox[b].ForeColor, m.BBox[b].BackColor) = colours[b];
+            std::tie(m.view.BBox[b].ForeColor, m.view.BBox[b].BackColor) = colours[b];
     }
 };
 
@@ -104,12 +104,12 @@ void GameBenchmarks(Table& table) {
         Game g(0, 39);
         const Snapshot before(g.m);
         Call(g.m, kOrder[39]);
-        const std::int16_t called = g.m.NumLog[0];
+        const std::int16_t called = g.m.run.NumLog[0];
         const Stats s = Measure(
             20000,
             [&](int) {
                 before.Restore(g.m);
-                g.m.NumLog[0] = called;
+                g.m.run.NumLog[0] = called;
             },
             [&](int) { g.m.EvaluateSheets(); });
         table.Timed("EvaluateSheets, 8 full sheets, 40th call", s, "us", 50);
@@ -121,18 +121,18 @@ void GameBenchmarks(Table& table) {
             20000,
             [&](int i) {
                 before.Restore(g.m);
-                g.m.LBInput = std::to_string(kOrder[39 + i % 61]);
+                g.m.view.LBInput = std::to_string(kOrder[39 + i % 61]);
             },
             [&](int) { g.m.CallNumber(); });
         table.Timed("CallNumber (RealRun), 40th call", s, "us", 50);
     }
     { // A roulette tick with one number of 0..99 left: about 100 draws.
         Game g(1, 99);
-        if (g.m.LBNum != "99" || !g.m.Timer1Enabled)
-            std::fprintf(stderr, "warning: roulette not set up (LBNum %s)\n", g.m.LBNum.c_str());
+        if (g.m.view.LBNum != "99" || !g.m.view.Timer1Enabled)
+            std::fprintf(stderr, "warning: roulette not set up (LBNum %s)\n", g.m.view.LBNum.c_str());
         const Stats s = Measure(20000, [&](int) { g.m.Timer1_Timer(); });
-        if (g.m.LBInput != std::to_string(kOrder[99]))
-            std::fprintf(stderr, "warning: the tick drew %s\n", g.m.LBInput.c_str());
+        if (g.m.view.LBInput != std::to_string(kOrder[99]))
+            std::fprintf(stderr, "warning: the tick drew %s\n", g.m.view.LBInput.c_str());
         table.Timed("Timer1_Timer (RandRun), 99 of 100 called", s, "us", 50);
     }
 }
@@ -141,16 +141,16 @@ void FileBenchmarks(Table& table) {
     QTemporaryDir dir;
     QuietPlatform platform;
     modMain m(platform);
-    m.SysSetting = {0, 0, 99};
+    m.run.SysSetting = {0, 0, 99};
     FillSheets(m);
-    m.AppFolder = m.DocDir = dir.path().toStdString() + "/";
-    m.DocName = "bench.bng";
+    m.AppFolder = m.doc.DocDir = dir.path().toStdString() + "/";
+    m.doc.DocName = "bench.bng";
     bool ok = true;
     table.Timed("SaveDocument, full sheets, CP932 names", Measure(300, [&](int) { ok &= SaveDocument(m); }), "us", 0);
     table.Timed("LoadDocument, same file", Measure(2000, [&](int) { ok &= LoadDocument(m); }), "us", 0);
     ok &= SaveSettings(m);
     table.Timed("LoadSettings, valid file", Measure(2000, [&](int) { LoadSettings(m); }), "us", 0);
-    if (!ok || m.BSheet[7] != "ビンゴ表・第８号")
+    if (!ok || m.view.BSheet[7] != "ビンゴ表・第８号")
         std::fprintf(stderr, "warning: a save or load failed\n");
 }
 
@@ -188,8 +188,8 @@ void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept
         SendKey(w, Qt::Key_0 + n / 10, QString::number(n / 10));
         SendKey(w, Qt::Key_0 + n % 10, QString::number(n % 10));
         QCoreApplication::processEvents();
-        if (m.LBInput != std::to_string(n))
-            std::fprintf(stderr, "warning: typed %d, input shows %s\n", n, m.LBInput.c_str());
+        if (m.view.LBInput != std::to_string(n))
+            std::fprintf(stderr, "warning: typed %d, input shows %s\n", n, m.view.LBInput.c_str());
     };
     const Stats s = Measure(200, setup, [&](int) {
         clock.start();

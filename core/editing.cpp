@@ -1,18 +1,18 @@
 #include "modmain.h"
 
 void modMain::MoveSelection(int box) {
-    UnselectBox(CurBox);
-    CurBox = static_cast<std::int16_t>(box);
-    SelectBox(CurBox);
+    UnselectBox(view.CurBox);
+    view.CurBox = static_cast<std::int16_t>(box);
+    SelectBox(view.CurBox);
 }
 
 bool modMain::BBox_MouseDown(int Index, int Button) {
     if (!IsEditMode() || Index < 0 || Index >= kBoxes)
         return false;
-    UnselectBox(CurBox);
-    CurBox = static_cast<std::int16_t>(Index);
-    CurSheet = static_cast<std::int16_t>(Index / kCellsPerSheet);
-    SelectBox(CurBox);
+    UnselectBox(view.CurBox);
+    view.CurBox = static_cast<std::int16_t>(Index);
+    view.CurSheet = static_cast<std::int16_t>(Index / kCellsPerSheet);
+    SelectBox(view.CurBox);
     Refresh();
     return Button == kRightButton;
 }
@@ -42,8 +42,8 @@ int NeighbourBox(int box, int key) {
 
 void modMain::Form_KeyDown(int KeyCode, int Shift) {
     // Stage 1: selection and free hole, edit mode only.
-    CurSheet = static_cast<std::int16_t>(CurBox / kCellsPerSheet);
-    const int c = CurBox - kCellsPerSheet * CurSheet;
+    view.CurSheet = static_cast<std::int16_t>(view.CurBox / kCellsPerSheet);
+    const int c = view.CurBox - kCellsPerSheet * view.CurSheet;
     const bool editing = IsEditMode();
     if (editing) {
         switch (KeyCode) {
@@ -52,21 +52,21 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
         case vk::Left:
         case vk::Right:
             // At the outer edge nothing moves, and nothing is repainted either.
-            if (const int next = NeighbourBox(CurBox, KeyCode); next != CurBox)
+            if (const int next = NeighbourBox(view.CurBox, KeyCode); next != view.CurBox)
                 MoveSelection(next);
             break;
         case vk::Tab:
             if (Shift == 0) {
-                CurSheet = static_cast<std::int16_t>((CurSheet + 1) % kSheets);
-                MoveSelection(CurBox + 25 > kBoxes - 1 ? CurBox + 25 - kBoxes : CurBox + 25);
+                view.CurSheet = static_cast<std::int16_t>((view.CurSheet + 1) % kSheets);
+                MoveSelection(view.CurBox + 25 > kBoxes - 1 ? view.CurBox + 25 - kBoxes : view.CurBox + 25);
             } else if (Shift == kShiftMask) {
-                CurSheet = static_cast<std::int16_t>(CurSheet - 1 < 0 ? kSheets - 1 : CurSheet - 1);
-                MoveSelection(CurBox - 25 < 0 ? CurBox - 25 + kBoxes : CurBox - 25);
+                view.CurSheet = static_cast<std::int16_t>(view.CurSheet - 1 < 0 ? kSheets - 1 : view.CurSheet - 1);
+                MoveSelection(view.CurBox - 25 < 0 ? view.CurBox - 25 + kBoxes : view.CurBox - 25);
             }
             break;
         case vk::At:
-            BBox[CurBox].Caption = "@";
-            DocChanged = -1;
+            view.BBox[view.CurBox].Caption = "@";
+            doc.DocChanged = -1;
             break;
         default:
             break;
@@ -81,24 +81,24 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
         digit = KeyCode - vk::Numpad0;
 
     if (digit >= 0) {
-        InputBuf = "0" + InputBuf + static_cast<char>('0' + digit);
+        run.InputBuf = "0" + run.InputBuf + static_cast<char>('0' + digit);
         // The typed number is the last two characters; every digit is stored behind a "0".
-        const int tens = InputBuf[InputBuf.size() - 2] - '0';
+        const int tens = run.InputBuf[run.InputBuf.size() - 2] - '0';
         const std::string typed = std::to_string(tens * 10 + digit);
         if (IsEditMode()) {
-            BBox[CurBox].Caption = typed;
-            DocChanged = -1;
-        } else if (SysSetting.RunMode == 0) {
-            LBInput = typed;
+            view.BBox[view.CurBox].Caption = typed;
+            doc.DocChanged = -1;
+        } else if (run.SysSetting.RunMode == 0) {
+            view.LBInput = typed;
         }
         // Keep the buffer short: only its last two characters ever count.
-        if (InputBuf.size() > 2)
-            InputBuf.erase(0, InputBuf.size() - 2);
+        if (run.InputBuf.size() > 2)
+            run.InputBuf.erase(0, run.InputBuf.size() - 2);
     } else if (KeyCode == vk::Return || KeyCode == vk::Separator) {
         if (IsEditMode()) {
             const int next = c + 1 < kCellsPerSheet ? c + 1 : 0;
-            MoveSelection(kCellsPerSheet * CurSheet + next);
-        } else if (!LBInput.empty() && !runEnding_) {
+            MoveSelection(kCellsPerSheet * view.CurSheet + next);
+        } else if (!view.LBInput.empty() && !runEnding_) {
             CallNumber();
             return;
         }
@@ -107,20 +107,20 @@ void modMain::Form_KeyDown(int KeyCode, int Shift) {
 }
 
 void modMain::LBInput_Click() {
-    if (IsEditMode() || runEnding_ || LBInput.empty())
+    if (IsEditMode() || runEnding_ || view.LBInput.empty())
         return;
     CallNumber();
 }
 
 void modMain::DeleteCell() {
-    BBox[CurBox].Caption.clear();
+    view.BBox[view.CurBox].Caption.clear();
     // Every other edit marks the document changed; a deleted number must not be lost
     // without the save question either.
     MarkChanged();
 }
 
 void modMain::ClearCurrentSheet() {
-    ClearSheet(CurBox / kCellsPerSheet);
+    ClearSheet(view.CurBox / kCellsPerSheet);
     Yield();
     MarkChanged();
 }
@@ -138,16 +138,16 @@ void modMain::SetFreeHoles() {
     if (MsgBox("ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定します。よろしいですか?", vbYesNoExclamation, "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定") == vbNo)
         return;
     for (int s = 0; s < kSheets; ++s)
-        BBox[s * kCellsPerSheet + kCentreCell].Caption = "@";
+        view.BBox[s * kCellsPerSheet + kCentreCell].Caption = "@";
     MarkChanged();
 }
 
 void modMain::SetCurrentFreeHole() {
-    BBox[(CurBox / kCellsPerSheet) * kCellsPerSheet + kCentreCell].Caption = "@";
+    view.BBox[(view.CurBox / kCellsPerSheet) * kCellsPerSheet + kCentreCell].Caption = "@";
     MarkChanged();
 }
 
 void modMain::RenameCurrentSheet(const std::string& name) {
-    BSheet[CurBox / kCellsPerSheet] = name;
+    view.BSheet[view.CurBox / kCellsPerSheet] = name;
     MarkChanged();
 }

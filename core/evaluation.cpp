@@ -40,13 +40,13 @@ void AppendReport(std::string& caption, std::string_view word, int count) {
 
 void modMain::ShowHistory() {
     for (int i = 0; i < kHistoryLabels; ++i)
-        LBLog[i] = NumLog[i] == kNoNumber ? std::string() : std::to_string(NumLog[i]);
-    LBInput.clear();
+        view.LBLog[i] = run.NumLog[i] == kNoNumber ? std::string() : std::to_string(run.NumLog[i]);
+    view.LBInput.clear();
 }
 
 void modMain::ClearHitFlags() {
     for (int i = 0; i < kBoxes; ++i)
-        HitFlag[i] = 0;
+        run.HitFlag[i] = 0;
 }
 
 void modMain::PrepareEvaluation() {
@@ -54,7 +54,7 @@ void modMain::PrepareEvaluation() {
         SheetValues& v = sheetValues_[s];
         v = {};
         for (int c = 0; c < kCellsPerSheet; ++c) {
-            const std::string& text = BBox[s * kCellsPerSheet + c].Caption;
+            const std::string& text = view.BBox[s * kCellsPerSheet + c].Caption;
             const double value = CellValue(text);
             v.value[c] = value;
             // A fraction only a loaded document can bring lists its nearest whole number;
@@ -80,7 +80,7 @@ std::uint32_t modMain::Matching(const SheetValues& values, std::int16_t called) 
 }
 
 void modMain::EvaluateSheets() {
-    Evaluate(NumLog[0]);
+    Evaluate(run.NumLog[0]);
     ResumeAfterEvaluation(true);
 }
 
@@ -89,11 +89,11 @@ void modMain::Evaluate(std::int16_t called) {
 
     for (int s = 0; s < kSheets; ++s) {
         const SheetValues& values = sheetValues_[s];
-        SheetStatus& mess = BMess[s];
+        SheetStatus& mess = view.BMess[s];
         mess.Caption.clear();
         mess.BackColor = Colour::ButtonFace;
-        Cell* cells = &BBox[s * kCellsPerSheet];
-        std::int16_t* hits = &HitFlag[s * kCellsPerSheet];
+        Cell* cells = &view.BBox[s * kCellsPerSheet];
+        std::int16_t* hits = &run.HitFlag[s * kCellsPerSheet];
 
         std::uint32_t hit = 0;
         for (int c = 0; c < kCellsPerSheet; ++c)
@@ -150,23 +150,23 @@ void modMain::Evaluate(std::int16_t called) {
     }
 
     // Built in place: the text keeps its buffer from call to call.
-    StatusText.clear();
+    view.StatusText.clear();
     for (int word = 0; word < 2; ++word) {
         for (std::uint64_t bits = reachNum[static_cast<std::size_t>(word)]; bits != 0; bits &= bits - 1) {
             const int n = 64 * word + std::countr_zero(bits);
             if (n >= 100) // entry 100 is never listed
                 break;
-            StatusText += StatusText.empty() ? "ﾘｰﾁ番号は、" : "、";
-            StatusText += std::to_string(n);
+            view.StatusText += view.StatusText.empty() ? "ﾘｰﾁ番号は、" : "、";
+            view.StatusText += std::to_string(n);
         }
     }
-    StatusText += StatusText.empty() ? "現在、ﾘｰﾁはありません。" : "です。";
+    view.StatusText += view.StatusText.empty() ? "現在、ﾘｰﾁはありません。" : "です。";
 }
 
 void modMain::ResumeAfterEvaluation(bool roll) {
     Yield();
     // A run ended inside the yield (End chosen meanwhile) must not restart the roulette.
-    if (roll && SysSetting.RunMode == 1 && !IsEditMode())
-        Timer1Enabled = true;
+    if (roll && run.SysSetting.RunMode == 1 && !IsEditMode())
+        view.Timer1Enabled = true;
     Refresh();
 }

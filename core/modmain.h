@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -38,28 +39,27 @@ struct SheetStatus {
     Colour BackColor = Colour::ButtonFace;
 };
 
-// The game module: the program-wide state, the values the window shows (held here as a
-// model the window mirrors), and the procedures that change them. Every test for edit
-// mode reads LBLineMess, exactly as the window shows it.
-class modMain {
-public:
-    explicit modMain(Platform& platform);
-    modMain(const modMain&) = delete;
-    modMain& operator=(const modMain&) = delete;
-
-    // ---- module state ----
-    std::int16_t CurBox = 0;
-    std::int16_t CurSheet = 0;
-    std::string InputBuf;
+// The sheet document: where it lives and whether it has unsaved changes. Its content, the sheets' names and cell
+// texts, is what the display model shows (DocumentContent captures it).
+struct DocumentState {
     std::string DocDir;          // ends in the path separator
     std::string DocName;         // "無題" while untitled
     std::int16_t DocChanged = 0; // -1 true, 0 false
+};
+
+// The game being played: the range and mode, the latest calls, the hit cells and the number being typed.
+struct RunState {
+    SettingRecord SysSetting;
     std::array<std::int16_t, kHistorySize + 1> NumLog{};
     std::array<std::int16_t, kBoxes + 1> HitFlag{};
-    SettingRecord SysSetting;
-    std::string AppFolder; // the program's folder, ending in the path separator
+    std::string InputBuf;
+};
 
-    // ---- display model ----
+// What the window shows, held here and mirrored there; the rules read it back (the mode is LBLineMess's caption,
+// a reach is a cell's colour), so it is the single truth.
+struct DisplayModel {
+    std::int16_t CurBox = 0;
+    std::int16_t CurSheet = 0;
     std::array<Cell, kBoxes> BBox{};
     std::array<std::string, kSheets> BSheet{};
     std::array<SheetStatus, kSheets> BMess{};
@@ -75,6 +75,28 @@ public:
     bool Timer1Enabled = false;
     bool RealRunPressed = false;
     bool RandRunPressed = false;
+};
+
+// The sheets' names and cell texts: what a document file holds.
+struct DocumentContent {
+    std::array<std::string, kSheets> names;
+    std::array<std::string, kBoxes> cells;
+    bool operator==(const DocumentContent&) const = default;
+};
+
+// The game module: the program-wide state, the display model the window mirrors, and the procedures that change
+// them. Storage and the window read the state freely and change the document and the settings through the
+// operations below.
+class modMain {
+public:
+    explicit modMain(Platform& platform);
+    modMain(const modMain&) = delete;
+    modMain& operator=(const modMain&) = delete;
+
+    DocumentState doc;
+    RunState run;
+    DisplayModel view;
+    std::string AppFolder; // the program's folder, ending in the path separator
 
     // From Start's Yes until EndRun is done: the menus and the toolbar show the run's state.
     bool IsRunning() const { return running_; }
@@ -84,7 +106,7 @@ public:
     bool CommandEnabled(std::string_view name) const;
 
     Platform& platform() { return platform_; }
-    bool IsEditMode() const { return LBLineMess == kEditModeCaption; }
+    bool IsEditMode() const { return view.LBLineMess == kEditModeCaption; }
     std::string ModeText() const;
 
     // ---- cells and sheets ----
@@ -94,9 +116,24 @@ public:
     void Refresh() { platform_.Changed(); }
     // The document has unsaved changes; said at once, since the window and the recovery file follow the mark.
     void MarkChanged() {
-        DocChanged = -1;
+        doc.DocChanged = -1;
         Refresh();
     }
+    void MarkSaved() {
+        doc.DocChanged = 0;
+        Refresh();
+    }
+    void NameDocument(std::string dir, std::string name) {
+        doc.DocDir = std::move(dir);
+        doc.DocName = std::move(name);
+    }
+    // The sheets' names and cell texts, and a document's content shown in their place.
+    DocumentContent CaptureDocument() const;
+    void ApplyDocument(const DocumentContent& content);
+    // Empty sheets named as new, the first cell selected, nothing to save.
+    void ClearDocument();
+    // New settings from the options or a restored run; the run-mode buttons follow.
+    void ApplySettings(const SettingRecord& settings);
     void Yield(); // show what changed, then let pending events run
 
     // ---- evaluation ----
@@ -145,7 +182,7 @@ public:
     void RenameCurrentSheet(const std::string& name);
 
     // ---- run-mode buttons ----
-    void ShowRunModeButtons(); // pressed states from SysSetting.RunMode
+    void ShowRunModeButtons(); // pressed states from run.SysSetting.RunMode
     // A click on "RealRun" (mode 0) or "RandRun" (mode 1). Returns true when the mode
     // changed and the settings must be written.
     bool RunModeButton_Click(int mode);

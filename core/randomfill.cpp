@@ -8,8 +8,8 @@ void modMain::FillSheetRandom(int sheet) {
         std::int16_t key = 0;
     };
     std::array<Row, 101> table{};
-    const int lo = SysSetting.MinNumber;
-    const int hi = SysSetting.MaxNumber;
+    const int lo = run.SysSetting.MinNumber;
+    const int hi = run.SysSetting.MaxNumber;
     for (int n = lo; n <= hi; ++n)
         table[n] = {static_cast<std::int16_t>(n), static_cast<std::int16_t>(Rnd() * 1000.0f)};
     // Exchange sort by descending key; equal keys never swap.
@@ -21,7 +21,7 @@ void modMain::FillSheetRandom(int sheet) {
     // cells past the range read "0": a valid cell text, never an index outside the table.
     for (int c = 0; c < kCellsPerSheet; ++c) {
         const int row = lo + c;
-        BBox[sheet * kCellsPerSheet + c].Caption = std::to_string(row <= 100 ? table[row].number : 0);
+        view.BBox[sheet * kCellsPerSheet + c].Caption = std::to_string(row <= 100 ? table[row].number : 0);
     }
 }
 
@@ -37,7 +37,7 @@ void modMain::FillAllSheetsRandom() {
 
 void modMain::FillCurrentSheetRandom() {
     platform_.Randomize();
-    FillSheetRandom(CurBox / kCellsPerSheet);
+    FillSheetRandom(view.CurBox / kCellsPerSheet);
     Yield();
     MarkChanged();
 }

@@ -15,32 +15,32 @@ void modMain::Start() {
 void modMain::BeginRun() {
     ++runSerial_;
     running_ = true;
-    LBLineMess = "実行中 / " + ModeText();
-    RunLabelsVisible = true;
-    StatusText.clear();
-    UnselectBox(CurBox);
-    LBInputForeColor = Colour::White;
-    LBInputBackColor = Colour::Navy;
+    view.LBLineMess = "実行中 / " + ModeText();
+    view.RunLabelsVisible = true;
+    view.StatusText.clear();
+    UnselectBox(view.CurBox);
+    view.LBInputForeColor = Colour::White;
+    view.LBInputBackColor = Colour::Navy;
     for (int i = 0; i < kHistorySize; ++i)
-        NumLog[i] = kNoNumber;
-    LBNum = "0";
+        run.NumLog[i] = kNoNumber;
+    view.LBNum = "0";
     ShowHistory();
-    InputBuf.clear();
+    run.InputBuf.clear();
     ClearHitFlags();
     callRecord_.clear();
     PrepareEvaluation();
 }
 
 void modMain::CallNumber() {
-    if (SysSetting.RunMode == 1)
-        Timer1Enabled = false;
-    LBNum = std::to_string(static_cast<long>(CellValue(LBNum)) + 1);
+    if (run.SysSetting.RunMode == 1)
+        view.Timer1Enabled = false;
+    view.LBNum = std::to_string(static_cast<long>(CellValue(view.LBNum)) + 1);
     for (int i = kHistorySize - 2; i >= 0; --i)
-        NumLog[i + 1] = NumLog[i];
-    NumLog[0] = RoundToInt16(CellValue(LBInput)).value_or(0);
-    callRecord_.push_back(NumLog[0]);
-    InputBuf.clear();
-    LBInput.clear();
+        run.NumLog[i + 1] = run.NumLog[i];
+    run.NumLog[0] = RoundToInt16(CellValue(view.LBInput)).value_or(0);
+    callRecord_.push_back(run.NumLog[0]);
+    run.InputBuf.clear();
+    view.LBInput.clear();
     ShowHistory();
     EvaluateSheets();
 }
@@ -48,26 +48,26 @@ void modMain::CallNumber() {
 void modMain::Timer1_Timer() {
     // A tick queued before the timer was switched off, or one arriving inside this
     // tick's own yield, must not draw.
-    if (!Timer1Enabled || inTick_)
+    if (!view.Timer1Enabled || inTick_)
         return;
     if (IsEditMode()) {
-        Timer1Enabled = false;
+        view.Timer1Enabled = false;
         Refresh();
         return;
     }
     inTick_ = true;
-    const int size = SysSetting.RangeSize();
+    const int size = run.SysSetting.RangeSize();
     const unsigned serial = runSerial_;
 
     const std::array<bool, 101> called = CalledNumbers();
     if (RangeUsedUp(called)) {
         Yield();
-        if (serial != runSerial_ || IsEditMode() || !Timer1Enabled) {
+        if (serial != runSerial_ || IsEditMode() || !view.Timer1Enabled) {
             inTick_ = false;
             return; // the run ended or was paused while we yielded
         }
-        LBLineMess = std::string(kPausedCaption);
-        Timer1Enabled = false;
+        view.LBLineMess = std::string(kPausedCaption);
+        view.Timer1Enabled = false;
         Refresh();
         MsgBox("回数が" + std::to_string(size) + "回に到達したので終了します。", vbNoticeExclamation, "終了");
         Yield();
@@ -80,13 +80,13 @@ void modMain::Timer1_Timer() {
     int n = 0;
     for (;;) {
         const float product = Rnd() * static_cast<float>(size);
-        n = static_cast<int>(std::floor(product)) + SysSetting.MinNumber;
-        if (n > SysSetting.MaxNumber)
-            n = SysSetting.MaxNumber; // guards a product rounded up to the range size
+        n = static_cast<int>(std::floor(product)) + run.SysSetting.MinNumber;
+        if (n > run.SysSetting.MaxNumber)
+            n = run.SysSetting.MaxNumber; // guards a product rounded up to the range size
         if (n < 0 || n > 100 || !called[n])
             break;
     }
-    LBInput = std::to_string(n);
+    view.LBInput = std::to_string(n);
     Yield();
     inTick_ = false;
 }
@@ -94,27 +94,27 @@ void modMain::Timer1_Timer() {
 std::array<bool, 101> modMain::CalledNumbers() const {
     std::array<bool, 101> called{};
     for (int i = 0; i < kHistorySize; ++i)
-        if (NumLog[i] >= 0 && NumLog[i] <= 100)
-            called[static_cast<std::size_t>(NumLog[i])] = true;
+        if (run.NumLog[i] >= 0 && run.NumLog[i] <= 100)
+            called[static_cast<std::size_t>(run.NumLog[i])] = true;
     return called;
 }
 
 bool modMain::RangeUsedUp(const std::array<bool, 101>& called) const {
     // If no number is left (the range was changed under the run, say), the range counts as
     // used up rather than drawing for ever.
-    const int size = SysSetting.RangeSize();
+    const int size = run.SysSetting.RangeSize();
     int uncalled = 0;
-    for (int n = SysSetting.MinNumber; n <= SysSetting.MaxNumber; ++n)
+    for (int n = run.SysSetting.MinNumber; n <= run.SysSetting.MaxNumber; ++n)
         uncalled += (n >= 0 && n <= 100) ? !called[static_cast<std::size_t>(n)] : 1;
-    return LBNum == std::to_string(size) || uncalled == 0 || size <= 0;
+    return view.LBNum == std::to_string(size) || uncalled == 0 || size <= 0;
 }
 
-int modMain::DrawCount() const { return static_cast<int>(CellValue(LBNum)); }
+int modMain::DrawCount() const { return static_cast<int>(CellValue(view.LBNum)); }
 
 bool modMain::CanTakeBack() const {
-    if (callRecord_.empty() || runEnding_ || LBLineMess != "実行中 / " + ModeText())
+    if (callRecord_.empty() || runEnding_ || view.LBLineMess != "実行中 / " + ModeText())
         return false;
-    return SysSetting.RunMode == 0 || !RangeUsedUp(CalledNumbers());
+    return run.SysSetting.RunMode == 0 || !RangeUsedUp(CalledNumbers());
 }
 
 void modMain::TakeBackLastCall() {
@@ -129,11 +129,11 @@ void modMain::TakeBackLastCall() {
     // another call meanwhile, the answer is about a state that is gone.
     if (serial != runSerial_ || calls != callRecord_.size() || !CanTakeBack())
         return;
-    if (SysSetting.RunMode == 1)
-        Timer1Enabled = false;
+    if (run.SysSetting.RunMode == 1)
+        view.Timer1Enabled = false;
     callRecord_.pop_back();
-    LBNum = std::to_string(DrawCount() - 1);
-    InputBuf.clear();
+    view.LBNum = std::to_string(DrawCount() - 1);
+    run.InputBuf.clear();
     ReplayRecord();
     ShowHistory();
     ResumeAfterEvaluation(true);
@@ -143,11 +143,11 @@ void modMain::RestoreRun(const SettingRecord& settings, std::span<const std::int
                          bool rolling) {
     if (!IsEditMode())
         return;
-    SysSetting = settings;
+    run.SysSetting = settings;
     ShowRunModeButtons();
     BeginRun();
     callRecord_.assign(calls.begin(), calls.end());
-    LBNum = std::to_string(drawCount);
+    view.LBNum = std::to_string(drawCount);
     ReplayRecord();
     ShowHistory();
     ResumeAfterEvaluation(rolling);
@@ -168,20 +168,20 @@ void modMain::ReplayRecord() {
         }
         for (int c = 0; c < kCellsPerSheet; ++c) {
             const bool isHit = hit >> c & 1u;
-            HitFlag[s * kCellsPerSheet + c] = isHit ? -1 : 0;
-            BBox[s * kCellsPerSheet + c].ForeColor = isHit ? Colour::White : Colour::Black;
-            BBox[s * kCellsPerSheet + c].BackColor = isHit ? Colour::Black : Colour::White;
+            run.HitFlag[s * kCellsPerSheet + c] = isHit ? -1 : 0;
+            view.BBox[s * kCellsPerSheet + c].ForeColor = isHit ? Colour::White : Colour::Black;
+            view.BBox[s * kCellsPerSheet + c].BackColor = isHit ? Colour::Black : Colour::White;
         }
     }
     Evaluate(size > 0 ? callRecord_.back() : kNoNumber);
     for (std::size_t i = 0; i < kHistorySize; ++i)
-        NumLog[i] = i < size ? callRecord_[size - 1 - i] : kNoNumber;
+        run.NumLog[i] = i < size ? callRecord_[size - 1 - i] : kNoNumber;
 }
 
 void modMain::End() {
-    const std::string remembered = LBLineMess;
+    const std::string remembered = view.LBLineMess;
     const unsigned serial = runSerial_;
-    LBLineMess = std::string(kPausedCaption);
+    view.LBLineMess = std::string(kPausedCaption);
     Yield();
     const int answer = MsgBox("実行を終了します。よろしいですか?", vbYesNoExclamation, "終了");
     // The roulette keeps rolling under the question; if it used up the range meanwhile,
@@ -189,7 +189,7 @@ void modMain::End() {
     if (serial != runSerial_ || IsEditMode())
         return;
     if (answer == vbNo) {
-        LBLineMess = remembered;
+        view.LBLineMess = remembered;
         Refresh();
         return;
     }
@@ -202,30 +202,30 @@ void modMain::End() {
 void modMain::ResetSheetColors() {
     for (int s = 0; s < kSheets; ++s) {
         for (int c = 0; c < kCellsPerSheet; ++c) {
-            BBox[s * kCellsPerSheet + c].BackColor = Colour::White;
-            BBox[s * kCellsPerSheet + c].ForeColor = Colour::Black;
+            view.BBox[s * kCellsPerSheet + c].BackColor = Colour::White;
+            view.BBox[s * kCellsPerSheet + c].ForeColor = Colour::Black;
         }
-        BMess[s].BackColor = Colour::ButtonFace;
-        BMess[s].Caption.clear();
+        view.BMess[s].BackColor = Colour::ButtonFace;
+        view.BMess[s].Caption.clear();
     }
     Yield();
 }
 
 void modMain::EndRun() {
-    Timer1Enabled = false;
+    view.Timer1Enabled = false;
     ++runSerial_;
     runEnding_ = true;
     ResetSheetColors();
     runEnding_ = false;
-    SelectBox(CurBox);
-    LBLineMess = std::string(kEditModeCaption);
-    LBInput.clear();
-    LBInputBackColor = Colour::White;
-    for (auto& label : LBLog)
+    SelectBox(view.CurBox);
+    view.LBLineMess = std::string(kEditModeCaption);
+    view.LBInput.clear();
+    view.LBInputBackColor = Colour::White;
+    for (auto& label : view.LBLog)
         label.clear();
-    LBNum = "0";
-    RunLabelsVisible = false;
-    StatusText.clear();
+    view.LBNum = "0";
+    view.RunLabelsVisible = false;
+    view.StatusText.clear();
     running_ = false;
     Refresh();
 }

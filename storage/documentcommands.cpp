@@ -11,12 +11,12 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
 }
 
 int DocumentCommands::AskSaveChanges() {
-    return m_.platform().MsgBox(m_.DocDir + m_.DocName + " への変更を保存しますか?", vbYesNoCancelExclamation,
+    return m_.platform().MsgBox(m_.doc.DocDir + m_.doc.DocName + " への変更を保存しますか?", vbYesNoCancelExclamation,
                                 kProductName);
 }
 
 SaveResult DocumentCommands::mn_Save_Click() {
-    if (m_.DocName == kUntitled)
+    if (m_.doc.DocName == kUntitled)
         return mn_As_Click();
     return SaveDocument(m_) ? SaveResult::Saved : SaveResult::Failed;
 }
@@ -29,22 +29,18 @@ SaveResult DocumentCommands::mn_As_Click() {
     if (name.empty())
         return SaveResult::Cancelled;
     // A failed write leaves the document as it was, under its old name.
-    const std::string oldDir = m_.DocDir, oldName = m_.DocName;
-    const std::int16_t oldChanged = m_.DocChanged;
-    m_.DocDir = dir;
-    m_.DocName = name;
+    const DocumentState old = m_.doc;
+    m_.NameDocument(dir, name);
     SetWindowTitle(m_);
     if (SaveDocument(m_))
         return SaveResult::Saved;
-    m_.DocDir = oldDir;
-    m_.DocName = oldName;
-    m_.DocChanged = oldChanged;
+    m_.NameDocument(old.DocDir, old.DocName); // the failed save left the changed mark as it was
     SetWindowTitle(m_);
     return SaveResult::Failed;
 }
 
 void DocumentCommands::mn_New_Click() {
-    if (m_.DocChanged == 0) {
+    if (m_.doc.DocChanged == 0) {
         NewDocument(m_);
         return;
     }
@@ -69,7 +65,7 @@ void DocumentCommands::OpenDocument(const std::string& path) {
     const auto [dir, name] = SplitPath(path);
     if (name.empty())
         return;
-    if (m_.DocChanged != 0) {
+    if (m_.doc.DocChanged != 0) {
         const int answer = AskSaveChanges();
         if (answer == vbYes) {
             // A save that failed must not be followed by replacing the sheets; a cancelled
@@ -82,16 +78,13 @@ void DocumentCommands::OpenDocument(const std::string& path) {
     }
     // Only a file that passes the check becomes the document; a refused one leaves the
     // name, folder, caption and DocChanged as they were.
-    const std::string oldDir = m_.DocDir, oldName = m_.DocName;
-    m_.DocDir = dir;
-    m_.DocName = name;
+    const DocumentState old = m_.doc;
+    m_.NameDocument(dir, name);
     if (LoadDocument(m_)) {
         SetWindowTitle(m_);
-        m_.DocChanged = 0;
         return;
     }
-    m_.DocDir = oldDir;
-    m_.DocName = oldName;
+    m_.NameDocument(old.DocDir, old.DocName);
 }
 
 bool DocumentCommands::QueryUnload() {
@@ -99,7 +92,7 @@ bool DocumentCommands::QueryUnload() {
     const std::string running = std::string("実行中です。") + kProductName + " を終了します。よろしいですか?";
     if (!m_.IsEditMode() && m_.platform().MsgBox(running, vbYesNoExclamationDefaultNo, kProductName) != vbYes)
         return false;
-    if (m_.DocChanged == 0)
+    if (m_.doc.DocChanged == 0)
         return true;
     switch (AskSaveChanges()) {
     case vbYes:

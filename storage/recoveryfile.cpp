@@ -212,38 +212,39 @@ std::optional<RecoveryState> ParseRecovery(std::string_view text) {
 }
 
 RecoveryState CaptureRecovery(const modMain& m) {
-    RecoveryState state{CaptureDocument(m), m.DocDir, m.DocName, m.DocChanged != 0, std::nullopt};
+    RecoveryState state{m.CaptureDocument(), m.doc.DocDir, m.doc.DocName, m.doc.DocChanged != 0, std::nullopt};
     // The roulette stops only for a moment inside each call; a restored drawn run rolls on.
     if (!m.IsEditMode())
-        state.run = RecoveryRun{m.SysSetting, m.CallRecord(), m.DrawCount(), m.SysSetting.RunMode == 1};
+        state.run = RecoveryRun{m.run.SysSetting, m.CallRecord(), m.DrawCount(), m.run.SysSetting.RunMode == 1};
     return state;
 }
 
 void RestoreRecovery(modMain& m, const RecoveryState& state) {
-    ApplyDocument(m, state.document);
-    m.DocDir = state.docDir;
-    m.DocName = state.docName;
-    m.DocChanged = state.docChanged ? -1 : 0;
-    if (m.DocName != kUntitled) {
+    m.ApplyDocument(state.document);
+    m.NameDocument(state.docDir, state.docName);
+    if (state.docChanged)
+        m.MarkChanged();
+    else
+        m.MarkSaved();
+    if (m.doc.DocName != kUntitled) {
         // A saved document that went away or changed on disk since is no longer what the sheets hold. What
         // stands at the name now and is no sheet document was never this document: Save must ask for a
         // name rather than write over it.
-        const std::string path = m.DocDir + m.DocName;
+        const std::string path = m.doc.DocDir + m.doc.DocName;
         const auto onDisk = ReadDocumentFile(path);
         if (onDisk != state.document)
-            m.DocChanged = -1;
+            m.MarkChanged();
         struct stat st {};
         if (!onDisk && ::lstat(path.c_str(), &st) == 0) {
-            m.DocDir = m.AppFolder;
-            m.DocName = std::string(kUntitled);
+            m.NameDocument(m.AppFolder, std::string(kUntitled));
         }
     }
     SetWindowTitle(m);
     if (const auto& run = state.run) {
         // The run's range and mode become the settings again, as when it started.
-        m.SysSetting = run->settings;
+        m.ApplySettings(run->settings);
         SaveSettings(m);
-        m.RestoreRun(m.SysSetting, run->calls, run->drawCount, run->rolling);
+        m.RestoreRun(m.run.SysSetting, run->calls, run->drawCount, run->rolling);
     }
     m.Refresh();
 }

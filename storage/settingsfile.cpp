@@ -21,15 +21,15 @@ std::string GetAppFolder() {
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
-void SetDefaultSettings(modMain& m) { m.SysSetting = kDefaultSettings; }
+void SetDefaultSettings(modMain& m) { m.ApplySettings(kDefaultSettings); }
 
 bool SaveSettings(modMain& m) {
     const auto line = [](int value) {
         // A blank (or the minus sign) in front, one blank after.
         return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(value < 0 ? -value : value) + " \r\n";
     };
-    const std::string text = "<RunMode>\r\n" + line(m.SysSetting.RunMode) + "<MinNumber>\r\n" +
-                             line(m.SysSetting.MinNumber) + "<MaxNumber>\r\n" + line(m.SysSetting.MaxNumber);
+    const std::string text = "<RunMode>\r\n" + line(m.run.SysSetting.RunMode) + "<MinNumber>\r\n" +
+                             line(m.run.SysSetting.MinNumber) + "<MaxNumber>\r\n" + line(m.run.SysSetting.MaxNumber);
     return !m.AppFolder.empty() && WriteFileAtomically(m.AppFolder + kSettingsFileName, text, FileRole::Own).empty();
 }
 
@@ -63,7 +63,7 @@ void LoadSettings(modMain& m) {
     const FileBytes file = m.AppFolder.empty() ? FileBytes{} : ReadItems(path, kSettingsBounds, Links::Refuse);
     if (file.status == FileBytes::Status::Read)
         if (const auto s = ParseSettings(file.bytes)) {
-            m.SysSetting = *s;
+            m.ApplySettings(*s);
             return;
         }
     SetDefaultSettings(m);

@@ -51,7 +51,7 @@ std::optional<DocumentContent> ParseDocument(std::string_view bytes) {
 EncodedDocument EncodeDocument(const modMain& m) {
     std::string text;
     for (int s = 0; s < kSheets; ++s) {
-        const std::string& name = m.BSheet[s];
+        const std::string& name = m.view.BSheet[s];
         // A line end inside a name would split it and shift every later field.
         if (name.find_first_of("\r\n") != std::string::npos)
             return {{}, "ｼｰﾄ名に改行が含まれています: Sheet " + std::to_string(s + 1)};
@@ -61,7 +61,7 @@ EncodedDocument EncodeDocument(const modMain& m) {
         text += name + "\r\n";
     }
     for (int b = 0; b < kBoxes; ++b) {
-        text += m.BBox[b].Caption;
+        text += m.view.BBox[b].Caption;
         text += b < kBoxes - 1 ? "," : "\r\n";
     }
     auto bytes = Utf8ToCp932(text);
@@ -70,51 +70,28 @@ EncodedDocument EncodeDocument(const modMain& m) {
     return {std::move(*bytes), {}};
 }
 
-DocumentContent CaptureDocument(const modMain& m) {
-    DocumentContent doc{m.BSheet, {}};
-    for (int b = 0; b < kBoxes; ++b)
-        doc.cells[b] = m.BBox[b].Caption;
-    return doc;
-}
-
-void ApplyDocument(modMain& m, const DocumentContent& doc) {
-    m.BSheet = doc.names;
-    for (int b = 0; b < kBoxes; ++b)
-        m.BBox[b].Caption = doc.cells[b];
-}
-
 void SetWindowTitle(modMain& m) {
-    m.Caption = std::string(kProductName) + " - [" + m.DocName + "]";
+    m.view.Caption = std::string(kProductName) + " - [" + m.doc.DocName + "]";
     m.Refresh();
 }
 
 void NewDocument(modMain& m) {
-    m.DocName = std::string(kUntitled);
-    m.DocDir = m.AppFolder;
+    m.NameDocument(m.AppFolder, std::string(kUntitled));
     SetWindowTitle(m);
-    m.UnselectBox(m.CurBox);
-    m.CurBox = 0;
-    m.CurSheet = 0;
-    for (int s = 0; s < kSheets; ++s)
-        m.ClearSheet(s);
-    m.Yield();
-    m.SelectBox(m.CurBox);
-    m.DocChanged = 0;
-    m.Refresh();
+    m.ClearDocument();
 }
 
 bool SaveDocument(modMain& m) {
     const EncodedDocument doc = EncodeDocument(m);
     std::string error = doc.error;
     if (error.empty())
-        error = WriteFileAtomically(m.DocDir + m.DocName, doc.bytes, FileRole::Document);
+        error = WriteFileAtomically(m.doc.DocDir + m.doc.DocName, doc.bytes, FileRole::Document);
     if (!error.empty()) {
-        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocDir + m.DocName + " を保存できませんでした。\n" + error, vbOKOnlyCritical,
-                            "ﾌｧｲﾙの保存");
+        m.platform().MsgBox("ﾌｧｲﾙ " + m.doc.DocDir + m.doc.DocName + " を保存できませんでした。\n" + error,
+                            vbOKOnlyCritical, "ﾌｧｲﾙの保存");
         return false;
     }
-    m.DocChanged = 0;
-    m.Refresh();
+    m.MarkSaved();
     return true;
 }
 
@@ -127,14 +104,13 @@ std::optional<DocumentContent> ReadDocumentFile(const std::string& path) {
 }
 
 bool LoadDocument(modMain& m) {
-    const std::optional<DocumentContent> doc = ReadDocumentFile(m.DocDir + m.DocName);
+    const std::optional<DocumentContent> doc = ReadDocumentFile(m.doc.DocDir + m.doc.DocName);
     if (!doc) {
-        m.platform().MsgBox("ﾌｧｲﾙ " + m.DocName + " は使用不可能な形式または他の形式で保存されています。",
+        m.platform().MsgBox("ﾌｧｲﾙ " + m.doc.DocName + " は使用不可能な形式または他の形式で保存されています。",
                             vbOKOnlyCritical, "ﾌｧｲﾙを開く");
         return false;
     }
-    ApplyDocument(m, *doc);
-    m.DocChanged = 0;
-    m.Refresh();
+    m.ApplyDocument(*doc);
+    m.MarkSaved();
     return true;
 }

@@ -7,15 +7,6 @@
 #include "fieldreader.h"
 #include "modmain.h"
 
-struct DocumentContent {
-    std::array<std::string, kSheets> names;
-    std::array<std::string, kBoxes> cells;
-    bool operator==(const DocumentContent&) const = default;
-};
-// The sheets' names and cell texts as the module holds them, and back.
-DocumentContent CaptureDocument(const modMain& m);
-void ApplyDocument(modMain& m, const DocumentContent& doc);
-
 // What a document can hold: eight name lines of up to 4 KiB, then 200 fields of up to 1 KiB. A file with
 // a longer item is refused; anything after the 200th field is neither read nor looked at.
 inline constexpr ItemBounds kDocumentBounds{kSheets, kBoxes, 4096, 1024};

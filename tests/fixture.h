@@ -73,11 +73,11 @@ struct Game {
     modMain m{platform};
     explicit Game(SettingRecord settings = {0, 0, 99}) {
         m.AppFolder = dir.path().toStdString() + "/";
-        m.SysSetting = settings;
+        m.run.SysSetting = settings;
         NewDocument(m);
     }
     void Call(int n) {
-        m.LBInput = std::to_string(n);
+        m.view.LBInput = std::to_string(n);
         m.CallNumber();
     }
     QByteArray Read(const QString& name) const {
@@ -95,7 +95,7 @@ inline void SetSheet(modMain& m, int sheet, const std::string& rows) {
     std::istringstream in(rows);
     std::string cell;
     for (int c = 0; c < kCellsPerSheet && in >> cell; ++c)
-        m.BBox[sheet * kCellsPerSheet + c].Caption = cell == "." ? "" : Q(cell).replace('_', ' ').toStdString();
+        m.view.BBox[sheet * kCellsPerSheet + c].Caption = cell == "." ? "" : Q(cell).replace('_', ' ').toStdString();
 }
 // One letter per colour: K black, W white, B blue, R red, N navy, F button face.
 inline QChar ColourLetter(Colour c) { return QLatin1Char("KWBRNF"[int(c)]); }
@@ -105,7 +105,7 @@ inline std::string GridText(const modMain& m, int sheet, bool colours) {
     std::string out;
     out.reserve(128);
     for (int c = 0; c < kCellsPerSheet; ++c) {
-        const Cell& cell = m.BBox[sheet * kCellsPerSheet + c];
+        const Cell& cell = m.view.BBox[sheet * kCellsPerSheet + c];
         if (colours) {
             out.push_back("KWBRNF"[int(cell.BackColor)]);
             out.push_back("kwbrnf"[int(cell.ForeColor)]);
@@ -122,24 +122,25 @@ inline QString ColourGrid(const modMain& m, int sheet) { return Grid(m, sheet, t
 // Everything the module holds and shows, as one text: equal snapshots mean nothing changed.
 inline QString Snapshot(const modMain& m) {
     std::ostringstream out;
-    out << m.LBLineMess << '|' << m.LBNum << '|' << m.LBInput << int(m.LBInputForeColor) << int(m.LBInputBackColor)
-        << '|' << m.StatusText << '|' << m.Caption << '|' << m.InputBuf << '|' << m.CurBox << ' ' << m.CurSheet << '|'
-        << m.DocDir << m.DocName << ' ' << m.DocChanged << '|' << m.Timer1Enabled << m.RunLabelsVisible << '|'
-        << m.SysSetting.RunMode << ' ' << m.SysSetting.MinNumber << ' ' << m.SysSetting.MaxNumber << ' '
-        << m.RealRunPressed << m.RandRunPressed << '|';
+    out << m.view.LBLineMess << '|' << m.view.LBNum << '|' << m.view.LBInput << int(m.view.LBInputForeColor)
+        << int(m.view.LBInputBackColor) << '|' << m.view.StatusText << '|' << m.view.Caption << '|' << m.run.InputBuf
+        << '|' << m.view.CurBox << ' ' << m.view.CurSheet << '|' << m.doc.DocDir << m.doc.DocName << ' '
+        << m.doc.DocChanged << '|' << m.view.Timer1Enabled << m.view.RunLabelsVisible << '|' << m.run.SysSetting.RunMode
+        << ' ' << m.run.SysSetting.MinNumber << ' ' << m.run.SysSetting.MaxNumber << ' ' << m.view.RealRunPressed
+        << m.view.RandRunPressed << '|';
     for (int n : m.CallRecord())
         out << n << ',';
     out << '|';
-    for (const auto& label : m.LBLog)
+    for (const auto& label : m.view.LBLog)
         out << label << ',';
-    for (int n : m.NumLog)
+    for (int n : m.run.NumLog)
         out << n << ',';
-    for (int h : m.HitFlag)
+    for (int h : m.run.HitFlag)
         out << h;
     out << m.IsRunning() << m.CanTakeBack(); // every enabled state follows these two
     for (int s = 0; s < kSheets; ++s)
         out << '\n'
-            << m.BSheet[s] << '|' << m.BMess[s].Caption << int(m.BMess[s].BackColor) << '\n'
+            << m.view.BSheet[s] << '|' << m.view.BMess[s].Caption << int(m.view.BMess[s].BackColor) << '\n'
             << GridText(m, s, false) << '\n'
             << GridText(m, s, true);
     return Q(out.str());

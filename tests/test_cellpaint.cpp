@@ -18,7 +18,7 @@ struct Window {
     // Calls the numbers of the given cells of sheet 0.
     void CallCells(std::initializer_list<int> cells) {
         for (int c : cells)
-            g.Call(std::stoi(g.m.BBox[c].Caption));
+            g.Call(std::stoi(g.m.view.BBox[c].Caption));
     }
 };
 using Steps = std::function<void(Window&)>;
@@ -86,8 +86,8 @@ private slots:
             x.w.cell(1)->resize(x.w.cell(1)->size() - QSize(4, 4));
         });
         QTest::newRow("sheets renamed") << Steps([](Window& x) {
-            x.g.m.BSheet[0] = "一番目のシート";
-            x.g.m.BSheet[7] = "";
+            x.g.m.view.BSheet[0] = "一番目のシート";
+            x.g.m.view.BSheet[7] = "";
             x.g.m.Refresh();
         });
         QTest::newRow("palette changed") << Steps([](Window& x) {

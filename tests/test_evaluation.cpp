@@ -83,13 +83,13 @@ struct PlainEvaluation {
     }
     QString Differs(const modMain& m) const { // the first difference from the module, or an empty text
         for (int b = 0; b < kBoxes; ++b)
-            if (hit[b] != (m.HitFlag[b] == -1) || cell[b].BackColor != m.BBox[b].BackColor ||
-                cell[b].ForeColor != m.BBox[b].ForeColor)
+            if (hit[b] != (m.run.HitFlag[b] == -1) || cell[b].BackColor != m.view.BBox[b].BackColor ||
+                cell[b].ForeColor != m.view.BBox[b].ForeColor)
                 return QString("cell %1 '%2'").arg(b).arg(Q(text[b]));
         for (int s = 0; s < kSheets; ++s)
-            if (mess[s].Caption != m.BMess[s].Caption || mess[s].BackColor != m.BMess[s].BackColor)
-                return QString("sheet %1: %2, expected %3").arg(s).arg(Q(m.BMess[s].Caption), Q(mess[s].Caption));
-        return status == m.StatusText ? QString() : Q(m.StatusText + ", expected " + status);
+            if (mess[s].Caption != m.view.BMess[s].Caption || mess[s].BackColor != m.view.BMess[s].BackColor)
+                return QString("sheet %1: %2, expected %3").arg(s).arg(Q(m.view.BMess[s].Caption), Q(mess[s].Caption));
+        return status == m.view.StatusText ? QString() : Q(m.view.StatusText + ", expected " + status);
     }
 };
 
@@ -101,10 +101,10 @@ std::unique_ptr<Game> Prepared(SettingRecord settings, quint32 seed) {
     QRandomGenerator rng(seed);
     auto g = std::make_unique<Game>(settings);
     g->m.ShowRunModeButtons();
-    g->m.DocDir = "/games/";
+    g->m.doc.DocDir = "/games/";
     for (int b = 0; b < kBoxes; ++b) {
         const int kind = int(rng.bounded(20)), n = rng.bounded(int(settings.MinNumber), settings.MaxNumber + 1);
-        g->m.BBox[b].Caption = kind == 0 ? "@" : kind == 1 ? "" : std::to_string(n);
+        g->m.view.BBox[b].Caption = kind == 0 ? "@" : kind == 1 ? "" : std::to_string(n);
     }
     g->m.BBox_MouseDown(int(rng.bounded(kBoxes)), kLeftButton);
     return g;
@@ -162,15 +162,16 @@ private slots:
         if (e.ahead >= 0) g.platform.onYield = [&] { g.Call(e.ahead); };
         for (int n : e.calls)
             g.Call(n);
-        QCOMPARE(Q(g.m.LBNum), QString::number(e.calls.size() + (e.ahead >= 0)));
+        QCOMPARE(Q(g.m.view.LBNum), QString::number(e.calls.size() + (e.ahead >= 0)));
         if (e.ahead >= 0) // the call typed ahead is the latest in the history
-            QCOMPARE(Q(g.m.LBLog[0] + " " + g.m.LBLog[1]), QString("%1 %2").arg(e.ahead).arg(e.calls.last()));
+            QCOMPARE(Q(g.m.view.LBLog[0] + " " + g.m.view.LBLog[1]), QString("%1 %2").arg(e.ahead).arg(e.calls.last()));
         for (int s = 0; s < kSheets; ++s) { // sheets not listed are empty and stay plain
             const bool listed = s < e.sheets.size();
-            QCOMPARE(Q(g.m.BMess[s].Caption) + '/' + ColourLetter(g.m.BMess[s].BackColor), listed ? e.message : "/F");
+            QCOMPARE(Q(g.m.view.BMess[s].Caption) + '/' + ColourLetter(g.m.view.BMess[s].BackColor),
+                     listed ? e.message : "/F");
             if (listed && !e.colours.isEmpty()) QCOMPARE(ColourGrid(g.m, s), e.colours);
         }
-        QCOMPARE(Q(g.m.StatusText), e.status);
+        QCOMPARE(Q(g.m.view.StatusText), e.status);
     }
 
     // Random games with odd cell texts, numbers outside every range and take-backs: after every
@@ -184,7 +185,7 @@ private slots:
             PlainEvaluation plain;
             const int top = 10 + int(rng.bounded(90)); // small ranges make reaches and bingos early
             for (int b = 0; b < kBoxes; ++b)
-                plain.text[b] = g.m.BBox[b].Caption =
+                plain.text[b] = g.m.view.BBox[b].Caption =
                     rng.bounded(6) == 0 ? odd[rng.bounded(int(odd.size()))] : std::to_string(rng.bounded(top));
             g.m.Start();
             plain.Play({});
@@ -233,7 +234,7 @@ private slots:
                     if (mode) { // a roulette tick, then an uncalled number of the range, often the one shown
                         a->m.Timer1_Timer();
                         do
-                            n = rng.bounded(2) ? Q(a->m.LBInput).toInt() : lo + int(rng.bounded(size));
+                            n = rng.bounded(2) ? Q(a->m.view.LBInput).toInt() : lo + int(rng.bounded(size));
                         while (std::find(calls.begin(), calls.end(), n) != calls.end());
                     }
                     a->Call(n);
@@ -269,7 +270,7 @@ private slots:
             g.m.Start();
             for (int n : {7, 12, 23})
                 g.Call(n);
-            g.m.DocChanged = -1;
+            g.m.doc.DocChanged = -1;
             const QString before = Snapshot(g.m);
             g.platform.answers = {meanwhile.isEmpty() ? vbNo : vbYes}; // End's question, if any, also Yes
             g.platform.onAsk = [&, what = meanwhile] {
@@ -277,8 +278,8 @@ private slots:
             };
             g.m.TakeBackLastCall();
             QCOMPARE(g.platform.asked.value(1), "番号 23 の呼び出しを取り消します。よろしいですか? | 取り消し | 52");
-            QCOMPARE(Q(g.m.LBNum + ":" + g.m.LBLog[0] + " " + g.m.LBLog[1]), history);
-            QCOMPARE(int(g.m.DocChanged), -1);
+            QCOMPARE(Q(g.m.view.LBNum + ":" + g.m.view.LBLog[0] + " " + g.m.view.LBLog[1]), history);
+            QCOMPARE(int(g.m.doc.DocChanged), -1);
             if (meanwhile.isEmpty()) QCOMPARE(Snapshot(g.m), before);
         }
     }
@@ -293,7 +294,7 @@ private slots:
         g.platform.scripted = {0.93f}; // 23 of the two numbers left, 23 and 24; then 24 is left: the run goes on
         for (const QString shown : {"23 23", "24 24"}) {
             g.m.Timer1_Timer();
-            QCOMPARE(Q(g.m.LBInput + " " + g.m.LBNum), shown);
+            QCOMPARE(Q(g.m.view.LBInput + " " + g.m.view.LBNum), shown);
             g.m.LBInput_Click();
         }
         g.m.Timer1_Timer();
@@ -304,9 +305,9 @@ private slots:
     void restoreNotRolling() {
         Game g;
         g.m.RestoreRun(Setting(1, 10, 40), Calls{9, 4}, 2, false);
-        QCOMPARE(QString("%1 %2 ").arg(Q(g.m.LBLineMess)).arg(g.m.Timer1Enabled) + Q(g.m.LBNum),
+        QCOMPARE(QString("%1 %2 ").arg(Q(g.m.view.LBLineMess)).arg(g.m.view.Timer1Enabled) + Q(g.m.view.LBNum),
                  "実行中 / 乱数形式 0 2");
-        QVERIFY(g.platform.asked.isEmpty() && g.m.SysSetting == Setting(1, 10, 40) && g.m.RandRunPressed);
+        QVERIFY(g.platform.asked.isEmpty() && g.m.run.SysSetting == Setting(1, 10, 40) && g.m.view.RandRunPressed);
     }
 };
 

@@ -98,10 +98,10 @@ private slots:
         QWidget* focus = QApplication::focusWidget();
         win.keys(keys);
         QCOMPARE(QApplication::focusWidget(), focus); // keys never move the focus
-        QTEST(int(win.m.CurBox), "to");
-        QVERIFY(win.m.BBox[win.m.CurBox].BackColor == Colour::Navy &&
-                (from == win.m.CurBox || win.m.BBox[from].BackColor == Colour::White));
-        QTEST(win.text(0) + "|" + win.text(1) + (win.m.DocChanged ? " changed" : ""), "texts");
+        QTEST(int(win.m.view.CurBox), "to");
+        QVERIFY(win.m.view.BBox[win.m.view.CurBox].BackColor == Colour::Navy &&
+                (from == win.m.view.CurBox || win.m.view.BBox[from].BackColor == Colour::White));
+        QTEST(win.text(0) + "|" + win.text(1) + (win.m.doc.DocChanged ? " changed" : ""), "texts");
     }
 
     // Key events as X11 delivers them: the symbol after Shift or AltGr, and the key's own scan code.
@@ -128,11 +128,11 @@ private slots:
         };
         Window win, run; // the same key in a game typed by hand shows what it types in the candidate box
         send(win.w.get());
-        QCOMPARE(win.text(0) + " " + QString::number(win.m.CurBox), k.expected);
+        QCOMPARE(win.text(0) + " " + QString::number(win.m.view.CurBox), k.expected);
         run.w->action("mn_Start")->trigger();
         send(run.w.get());
         const QString digit = k.expected.section(' ', 0, 0);
-        QCOMPARE(Q(run.m.LBInput), digit == "@" ? QString() : digit);
+        QCOMPARE(Q(run.m.view.LBInput), digit == "@" ? QString() : digit);
     }
 
     // Found as a fault: a click on the candidate box inside the end of a run's yield called a number
@@ -153,7 +153,7 @@ private slots:
         win.m.EndRun();
         QVERIFY(!undoOffered && win.platform.asked.size() == asked);
         QVERIFY(win.m.IsEditMode() && !ColourGrid(win.m, 0).contains("Kw"));
-        QCOMPARE(Q(win.m.LBInput + "|" + win.m.LBNum + "|" + win.m.LBLog[0]), "|0|");
+        QCOMPARE(Q(win.m.view.LBInput + "|" + win.m.view.LBNum + "|" + win.m.view.LBLog[0]), "|0|");
     }
 
     // Edit commands by real keys, buttons and the sheets' menu on a first sheet "名前" holding 7, 8 and 9: cells 0,
@@ -193,7 +193,7 @@ private slots:
         QFETCH(QString, expected);
         Window win;
         SetSheet(win.m, 0, "7 8 . . . . . . . . . . 9");
-        win.m.BSheet[0] = "名前";
+        win.m.view.BSheet[0] = "名前";
         win.w->SyncFromModel();
         steps(win);
         QStringList cells, titles;
@@ -204,9 +204,9 @@ private slots:
         const QByteArray settings = win.Read(kSettingsFileName);
         QCOMPARE(QString("%1 %2 %3 [%4] %5")
                          .arg(cells.join('|'))
-                         .arg(win.m.CurBox)
+                         .arg(win.m.view.CurBox)
                          .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles.join(", "))
-                         .arg(win.m.DocChanged) +
+                         .arg(win.m.doc.DocChanged) +
                      (win.w->action("RandRun")->isChecked() ? " N" : " R") +
                      (settings == "<unreadable>"           ? ""
                       : settings == SettingsFile(1, 0, 99) ? " written"
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(win.label("BMess0"), "Hit! Bingo1");
         win.click(50); // cells ignore clicks in a run
         press("Info"); // disabled: nothing
-        QVERIFY(win.m.CurBox == 0 && !win.w->findChild<QWidget*>("frmInfo"));
+        QVERIFY(win.m.view.CurBox == 0 && !win.w->findChild<QWidget*>("frmInfo"));
         bool undoWhilePaused = true;
         win.platform.answers = {vbNo};
         win.platform.onAsk = [&] { undoWhilePaused = win.w->action("mn_Undo")->isEnabled(); };
@@ -299,24 +299,25 @@ private slots:
         };
         win.w->action("Start")->trigger();
         for (int call = 1; call <= 3; ++call) {
-            QTRY_VERIFY(!win.m.LBInput.empty());
+            QTRY_VERIFY(!win.m.view.LBInput.empty());
             const QString shown = input->text();
             for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick})
                 send(type);
-            QTRY_VERIFY(!win.m.LBInput.empty()); // the roulette shows a new number before the last release
+            QTRY_VERIFY(!win.m.view.LBInput.empty()); // the roulette shows a new number before the last release
             send(QEvent::MouseButtonRelease);
             QCOMPARE(win.label("LBLog0") + " " + win.label("LBNum"), shown + QString(" %1").arg(call));
         }
         QString first;
         win.platform.answers = {vbNo};
         win.platform.onAsk = [&] {
-            QTRY_VERIFY(!win.m.LBInput.empty());
-            first = Q(win.m.LBLineMess + " " + win.m.LBInput);
-            QTRY_VERIFY(Q(win.m.LBLineMess + " " + win.m.LBInput) != first && win.m.LBLineMess == "一時停止");
+            QTRY_VERIFY(!win.m.view.LBInput.empty());
+            first = Q(win.m.view.LBLineMess + " " + win.m.view.LBInput);
+            QTRY_VERIFY(Q(win.m.view.LBLineMess + " " + win.m.view.LBInput) != first &&
+                        win.m.view.LBLineMess == "一時停止");
         };
         win.w->action("Stop")->trigger();
         QVERIFY(first.startsWith("一時停止 ") && win.platform.asked.last().startsWith("実行を終了します。"));
-        QVERIFY(Q(win.m.LBLineMess) == "実行中 / 乱数形式" && win.w->timer1().isActive());
+        QVERIFY(Q(win.m.view.LBLineMess) == "実行中 / 乱数形式" && win.w->timer1().isActive());
         win.w->action("Stop")->trigger();
         QVERIFY(!win.w->timer1().isActive());
     }
@@ -351,10 +352,10 @@ private slots:
         Window win;
         modMain& m = win.m;
         const QString folder = Q(m.AppFolder);
-        m.DocName = "cur.bng";
+        m.doc.DocName = "cur.bng";
         SetWindowTitle(m);
         SetSheet(m, 0, "1 2 3");
-        m.DocChanged = situation.startsWith("changed") ? -1 : 0;
+        m.doc.DocChanged = situation.startsWith("changed") ? -1 : 0;
         for (const QString name : {"in.bng", "UP.BNG"})
             win.Write(name, "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
         QVERIFY(QDir(folder).mkdir("dir.bng"));
@@ -366,7 +367,7 @@ private slots:
         modal.setVisible(situation == "modal");
         // The document alone, as a run started on the way changes the rest of the display.
         const auto document = [&] {
-            return m.DocDir + m.DocName + std::to_string(m.DocChanged) + EncodeDocument(m).bytes;
+            return m.doc.DocDir + m.doc.DocName + std::to_string(m.doc.DocChanged) + EncodeDocument(m).bytes;
         };
         const QString before = Snapshot(m);
         const std::string unopened = document();
@@ -386,7 +387,8 @@ private slots:
         if (situation == "run after drop") m.Start();
         QCoreApplication::processEvents();
         QStringList outcome{enter.isAccepted() ? "taken" : "refused"};
-        outcome << (document() == unopened ? "same" : QString("%1 [%2]").arg(Q(m.DocName), Q(m.BBox[0].Caption)));
+        outcome << (document() == unopened ? "same"
+                                           : QString("%1 [%2]").arg(Q(m.doc.DocName), Q(m.view.BBox[0].Caption)));
         if (win.Read("cur.bng").contains("\r\n1,2,3,")) outcome << "wrote cur.bng";
         QTEST(outcome.join(", "), "outcome");
         QCOMPARE(win.platform.asked.filter(" | 51").size(), situation.startsWith("changed") ? 1 : 0);
@@ -461,7 +463,7 @@ private slots:
         g.Write(kSettingsFileName, stored);
         QPointer<frmOption> d = new frmOption(g.m, g.platform);
         ShowActive(d);
-        if (keys.startsWith('r')) g.m.LBLineMess = "実行中 / 実戦形式"; // before the window hears of the run
+        if (keys.startsWith('r')) g.m.view.LBLineMess = "実行中 / 実戦形式"; // before the window hears of the run
         const Qt::Key named[] = {Qt::Key_Tab,  Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,
                                  Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
                                  Qt::Key_End,  Qt::Key_Escape, Qt::Key_Return};
@@ -475,10 +477,11 @@ private slots:
                   QString("%1 %2 %3 ").arg(shown.RunMode).arg(shown.MinNumber).arg(shown.MaxNumber) +
                   Texts(d, {"LBMinMax0", "LBMinMax1", "LBKinds"}),
               "shown");
-        QVERIFY(d->isVisible() != saved && g.m.SysSetting == (saved ? shown : before));
+        QVERIFY(d->isVisible() != saved && g.m.run.SysSetting == (saved ? shown : before));
         QCOMPARE(g.Read(kSettingsFileName),
                  saved ? SettingsFile(shown.RunMode, shown.MinNumber, shown.MaxNumber) : stored);
-        QVERIFY(g.m.RealRunPressed == (saved && !shown.RunMode) && g.m.RandRunPressed == (saved && shown.RunMode));
+        QVERIFY(g.m.view.RealRunPressed == (saved && !shown.RunMode) &&
+                g.m.view.RandRunPressed == (saved && shown.RunMode));
         if (!saved) Child<QPushButton>(d, "CmdCancel")->click(); // Cancel stores nothing
         QVERIFY(Deleted(d));
     }
@@ -553,11 +556,11 @@ private slots:
         Game g;
         QPointer<frmInput> d = new frmInput(g.m);
         d->show();
-        g.m.CurBox = std::int16_t(r.openBox);
-        if (!r.start.isEmpty()) g.m.BSheet[r.openBox / 25] = r.start.toStdString();
+        g.m.view.CurBox = std::int16_t(r.openBox);
+        if (!r.start.isEmpty()) g.m.view.BSheet[r.openBox / 25] = r.start.toStdString();
         d->Reload(); // the rename command again, on another sheet
         auto* text = Child<QLineEdit>(d, "Text1");
-        const QString before = Q(g.m.BSheet[r.openBox / 25]);
+        const QString before = Q(g.m.view.BSheet[r.openBox / 25]);
         QCOMPARE(text->selectedText(), before);
         if (!r.start.isEmpty()) text->end(false);
         for (const QChar c : r.typed) { // as a keyboard types: ASCII as keys, the rest through an input method
@@ -567,13 +570,13 @@ private slots:
         }
         QGuiApplication::clipboard()->setText(r.pasted);
         if (!r.pasted.isEmpty()) text->paste();
-        if (r.moveTo >= 0) g.m.CurBox = std::int16_t(r.moveTo);
+        if (r.moveTo >= 0) g.m.view.CurBox = std::int16_t(r.moveTo);
         QTest::keyClick(text, Qt::Key(r.key));
         QCOMPARE(g.platform.asked,
                  r.refused ? QStringList{"ｼｰﾄ名に使えない文字が含まれています。 | ｼｰﾄ名の変更 | 48"} : QStringList{});
-        QCOMPARE(Q(g.m.BSheet[g.m.CurBox / 25]), r.name);
-        QCOMPARE(int(g.m.DocChanged), r.key == Qt::Key_Return && !r.refused ? -1 : 0);
-        QCOMPARE(Q(g.m.BSheet[r.openBox / 25]), r.moveTo >= 0 ? before : r.name);
+        QCOMPARE(Q(g.m.view.BSheet[g.m.view.CurBox / 25]), r.name);
+        QCOMPARE(int(g.m.doc.DocChanged), r.key == Qt::Key_Return && !r.refused ? -1 : 0);
+        QCOMPARE(Q(g.m.view.BSheet[r.openBox / 25]), r.moveTo >= 0 ? before : r.name);
         QCOMPARE(d->isVisible(), r.refused);
         if (r.refused) Child<QPushButton>(d, "CmdCancel")->click();
         QVERIFY(Deleted(d));

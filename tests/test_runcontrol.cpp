@@ -44,28 +44,28 @@ private slots:
         QCOMPARE(Snapshot(g.m), before);
         g.m.Start();
         QCOMPARE(g.platform.asked, QStringList(2, "ビンゴを乱数形式で開始します。よろしいですか? | 開始 | 52"));
-        QVERIFY(Q(g.m.LBLineMess) == "実行中 / 乱数形式" && g.m.RunLabelsVisible);
+        QVERIFY(Q(g.m.view.LBLineMess) == "実行中 / 乱数形式" && g.m.view.RunLabelsVisible);
         std::set<int> called;
         while (called.size() < std::size_t(c.calls)) {
             if (c.newLo >= 0) // call lo, lo + 1, ... in order; two ticks each
                 g.platform.scripted = QList<float>(2, (float(called.size()) + 0.5f) / float(c.hi - c.lo + 1));
             g.m.Timer1_Timer(); // two ticks, each showing a number not called yet, then a click
             g.m.Timer1_Timer();
-            const int n = Q(g.m.LBInput).toInt();
+            const int n = Q(g.m.view.LBInput).toInt();
             g.platform.onYield = [&] { g.m.Timer1_Timer(); }; // a tick inside the call's evaluation draws nothing
             g.m.LBInput_Click();
-            QVERIFY(n >= c.lo && n <= c.hi && called.insert(n).second && g.m.LBInput.empty());
-            QVERIFY(g.platform.asked.size() == 2 && g.m.Timer1Enabled); // only Start asked
+            QVERIFY(n >= c.lo && n <= c.hi && called.insert(n).second && g.m.view.LBInput.empty());
+            QVERIFY(g.platform.asked.size() == 2 && g.m.view.Timer1Enabled); // only Start asked
         }
-        if (c.newLo >= 0) g.m.SysSetting = Setting(1, c.newLo, c.newHi);
+        if (c.newLo >= 0) g.m.run.SysSetting = Setting(1, c.newLo, c.newHi);
         g.platform.rndLimit = g.platform.rnds + 10000;
         QString during = "一時停止";
         g.platform.answers = {vbOK, c.endAnswer}; // a notice under the End question is answered first
         g.platform.onAsk = [&] {                  // under the notice, or else the End question
-            during = Q(g.m.LBLineMess) + (g.m.Timer1Enabled && !c.endAnswer ? " timer on" : "");
+            during = Q(g.m.view.LBLineMess) + (g.m.view.Timer1Enabled && !c.endAnswer ? " timer on" : "");
             if (!c.endAnswer) return;
-            g.m.Timer1_Timer(); // the range runs out
-            g.m.CurBox = 60;    // probe: a second EndRun would show cell 60 selected
+            g.m.Timer1_Timer();   // the range runs out
+            g.m.view.CurBox = 60; // probe: a second EndRun would show cell 60 selected
         };
         c.endAnswer ? g.m.End() : g.m.Timer1_Timer();
         const int size = c.newLo >= 0 ? c.newHi - c.newLo + 1 : c.hi - c.lo + 1;
@@ -73,10 +73,11 @@ private slots:
         if (c.endAnswer) asked.prepend("実行を終了します。よろしいですか? | 終了 | 52");
         QCOMPARE(g.platform.asked.mid(2), asked);
         QCOMPARE(during, "一時停止");
-        QCOMPARE(Q(g.m.LBLineMess), "編集モード");
-        QVERIFY(!g.m.Timer1Enabled && !g.m.CommandEnabled("mn_End") && g.m.BBox[60].BackColor == Colour::White);
+        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
+        QVERIFY(!g.m.view.Timer1Enabled && !g.m.CommandEnabled("mn_End") &&
+                g.m.view.BBox[60].BackColor == Colour::White);
         g.m.Timer1_Timer();
-        QVERIFY(g.m.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 4 : 3));
+        QVERIFY(g.m.view.LBInput.empty() && g.platform.asked.size() == (c.endAnswer ? 4 : 3));
     }
 
     // Arrows move within a sheet and across its edges into the facing edge of the neighbouring sheet; at the outer
@@ -91,8 +92,8 @@ private slots:
                 const bool inside = x >= 0 && x < 20 && y >= 0 && y < 10;
                 g.m.BBox_MouseDown(box, kLeftButton);
                 g.m.Form_KeyDown(keys[k], 0);
-                QVERIFY2(g.m.CurBox == (inside ? (y / 5 * 4 + x / 5) * 25 + y % 5 * 5 + x % 5 : box),
-                         qPrintable(QString("key %1 from %2 to %3").arg(keys[k]).arg(box).arg(g.m.CurBox)));
+                QVERIFY2(g.m.view.CurBox == (inside ? (y / 5 * 4 + x / 5) * 25 + y % 5 * 5 + x % 5 : box),
+                         qPrintable(QString("key %1 from %2 to %3").arg(keys[k]).arg(box).arg(g.m.view.CurBox)));
             }
     }
 
@@ -103,7 +104,10 @@ private slots:
         g.m.Start();
         for (int key : {49, 50, 51, 13, 13, 97, 98, 108, 52})
             g.m.Form_KeyDown(key, 0);
-        QCOMPARE(QString("%1/%2/%3 %4").arg(Q(g.m.LBInput), Q(g.m.LBNum)).arg(g.m.NumLog[0]).arg(g.m.NumLog[1]),
+        QCOMPARE(QString("%1/%2/%3 %4")
+                     .arg(Q(g.m.view.LBInput), Q(g.m.view.LBNum))
+                     .arg(g.m.run.NumLog[0])
+                     .arg(g.m.run.NumLog[1]),
                  "4/2/12 23");
     }
 
@@ -118,15 +122,16 @@ private slots:
             g.Call(n);
         g.platform.onYield = [&] { g.m.End(); };
         g.Call(7);
-        QCOMPARE(Q(g.m.LBLineMess), "編集モード");
+        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
         const QString normal = QStringList(5, QStringList(5, "Wk").join(' ')).join('\n');
         for (int s = 0; s < kSheets; ++s) {
             QCOMPARE(ColourGrid(g.m, s), s == 1 ? QString(normal).replace(36, 2, "Nw") : normal);
-            QCOMPARE(Q(g.m.BMess[s].Caption) + ColourLetter(g.m.BMess[s].BackColor), "F");
+            QCOMPARE(Q(g.m.view.BMess[s].Caption) + ColourLetter(g.m.view.BMess[s].BackColor), "F");
         }
-        QCOMPARE(Q(g.m.LBLog[0] + g.m.LBLog[6] + g.m.StatusText + g.m.LBInput + g.m.LBNum), "0");
-        QVERIFY(g.m.LBInputBackColor == Colour::White && !g.m.RunLabelsVisible && !g.m.Timer1Enabled);
-        QCOMPARE(int(g.m.NumLog[0]), 7); // the history stays until the next Start
+        QCOMPARE(Q(g.m.view.LBLog[0] + g.m.view.LBLog[6] + g.m.view.StatusText + g.m.view.LBInput + g.m.view.LBNum),
+                 "0");
+        QVERIFY(g.m.view.LBInputBackColor == Colour::White && !g.m.view.RunLabelsVisible && !g.m.view.Timer1Enabled);
+        QCOMPARE(int(g.m.run.NumLog[0]), 7); // the history stays until the next Start
     }
 
     // All sheets: answered No nothing changes, Yes gives each sheet distinct plain numbers of the range, shuffled
@@ -134,7 +139,7 @@ private slots:
     // sheet alone: its numbers sorted by a key each, highest key first. Both reseed first, one key per number.
     void fill() {
         Game g(Setting(0, 50, 60));
-        g.m.BSheet[2] = "Mine";
+        g.m.view.BSheet[2] = "Mine";
         g.platform.answers = {vbNo};
         const QString before = Snapshot(g.m);
         g.m.FillAllSheetsRandom();
@@ -150,11 +155,11 @@ private slots:
                          qPrintable(text));
         }
         QVERIFY(cells(0) != cells(1));
-        QCOMPARE(Q(g.m.BSheet[2]) + QString::number(g.m.DocChanged), "Mine-1");
+        QCOMPARE(Q(g.m.view.BSheet[2]) + QString::number(g.m.doc.DocChanged), "Mine-1");
         const EncodedDocument doc = EncodeDocument(g.m);
         QVERIFY(doc.error.empty() && ParseDocument(doc.bytes).has_value());
-        g.m.SysSetting = Setting(0, 10, 99);
-        g.m.CurBox = 77; // on sheet 3
+        g.m.run.SysSetting = Setting(0, 10, 99);
+        g.m.view.CurBox = 77; // on sheet 3
         QStringList highestFirst, others = cells(2) + cells(4);
         for (int n = 10; n <= 99; ++n)
             g.platform.scripted << float(n - 10) / 90.0f, highestFirst.prepend(QString::number(n));
@@ -169,7 +174,7 @@ private slots:
         const auto draws = [](std::uint64_t time, std::uint32_t noise, bool fill) {
             QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
             modMain m(platform);
-            m.SysSetting = Setting(0, 0, 99);
+            m.run.SysSetting = Setting(0, 0, 99);
             if (fill) m.FillCurrentSheetRandom();
             QString out = Grid(m, 0, false) + "|";
             for (int i = 0; i < 8; ++i)
@@ -229,14 +234,14 @@ private slots:
         const QString folder = Q(g.m.AppFolder);
         FakeDialogs dialogs;
         DocumentCommands cmd{g.m, dialogs};
-        g.m.DocName = c.name.toStdString();
+        g.m.doc.DocName = c.name.toStdString();
         SetWindowTitle(g.m);
         SetSheet(g.m, 0, "1 2 3");
-        g.m.DocChanged = c.changed ? -1 : 0;
+        g.m.doc.DocChanged = c.changed ? -1 : 0;
         g.Write("in.bng", "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
         g.Write("bad.bng", "junk");
         QVERIFY(QDir(folder).mkdir("other"));
-        if (c.failSave) g.Write(c.name, "old"), g.m.BSheet[1] = "😀";
+        if (c.failSave) g.Write(c.name, "old"), g.m.view.BSheet[1] = "😀";
         if (c.runAnswer) g.m.Start();
         g.platform.answers = {c.runAnswer ? c.runAnswer : c.answer, c.answer};
         dialogs.open << (c.chosen.isEmpty() ? QString() : folder + c.chosen);
@@ -250,8 +255,9 @@ private slots:
             if (command == "SaveAs") cmd.mn_As_Click();
             if (command == "Close") closes = cmd.QueryUnload();
         }
-        const QString place = Q(g.m.DocDir + g.m.DocName).mid(folder.size());
-        QStringList outcome{Snapshot(g.m) == before ? "same" : QString("%1 [%2]").arg(place, Q(g.m.BBox[0].Caption))};
+        const QString place = Q(g.m.doc.DocDir + g.m.doc.DocName).mid(folder.size());
+        QStringList outcome{Snapshot(g.m) == before ? "same"
+                                                    : QString("%1 [%2]").arg(place, Q(g.m.view.BBox[0].Caption))};
         for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
             if (QFile f(it.next()); f.open(QIODevice::ReadOnly) && f.readAll().contains("\r\n1,2,3,"))
                 outcome << "wrote " + QDir(folder).relativeFilePath(f.fileName());
@@ -259,8 +265,8 @@ private slots:
         if (dialogs.saves) outcome << QString("%1 dialog").arg(dialogs.saves);
         if (!closes) outcome << "stays open";
         QTEST(outcome.join(", "), "outcome");
-        QVERIFY(outcome[0] == "same" ||
-                (Q(g.m.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.DocName) + "]" && g.m.DocChanged == 0));
+        QVERIFY(outcome[0] == "same" || (Q(g.m.view.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.doc.DocName) + "]" &&
+                                         g.m.doc.DocChanged == 0));
         const QString question = folder + c.name + " への変更を保存しますか? | Zarvello Quorvex 98 | 51";
         QCOMPARE(g.platform.asked.filter(" | 51"), c.answer ? QStringList{question} : QStringList());
         QCOMPARE(g.platform.asked.filter(" | 308"), c.runAnswer

@@ -15,14 +15,14 @@ namespace {
 QString Broken(const modMain& m) {
     int selected = 0;
     for (int b = 0; b < kBoxes; ++b) {
-        const std::string& t = m.BBox[b].Caption;
+        const std::string& t = m.view.BBox[b].Caption;
         const auto v = ParseNumber(t);
         if (!t.empty() && t != "@" && !(v && *v >= 0 && *v <= 99))
             return QString("cell %1 holds '%2'").arg(b).arg(Q(t));
-        selected += m.BBox[b].BackColor == Colour::Navy && m.BBox[b].ForeColor == Colour::White;
+        selected += m.view.BBox[b].BackColor == Colour::Navy && m.view.BBox[b].ForeColor == Colour::White;
     }
     if (m.IsEditMode())
-        return selected == 1 && m.BBox[m.CurBox].BackColor == Colour::Navy
+        return selected == 1 && m.view.BBox[m.view.CurBox].BackColor == Colour::Navy
                    ? QString()
                    : QString("%1 cells look selected in edit mode").arg(selected);
     const auto& record = m.CallRecord();
@@ -30,15 +30,19 @@ QString Broken(const modMain& m) {
     if (int(record.size()) != m.DrawCount()) return QString("%1 calls counted").arg(m.DrawCount());
     for (std::size_t i = 0; i < record.size(); ++i) {
         called[std::size_t(record[i])] = true;
-        if (const std::size_t back = record.size() - 1 - i; back < kHistorySize && m.NumLog[back] != record[i])
-            return QString("history %1 shows %2, the record %3").arg(back).arg(m.NumLog[back]).arg(record[i]);
+        if (const std::size_t back = record.size() - 1 - i; back < kHistorySize && m.run.NumLog[back] != record[i])
+            return QString("history %1 shows %2, the record %3").arg(back).arg(m.run.NumLog[back]).arg(record[i]);
     }
     for (int b = 0; b < kBoxes; ++b) {
-        const std::string& t = m.BBox[b].Caption;
+        const std::string& t = m.view.BBox[b].Caption;
         const double v = CellValue(t);
         const bool hit = t == "@" || (v == std::floor(v) && v >= 0 && v <= 100 && called[std::size_t(v)]);
-        if (hit != (m.HitFlag[b] != 0))
-            return QString("cell %1 (%2) hit %3 after %4 calls").arg(b).arg(Q(t)).arg(m.HitFlag[b]).arg(record.size());
+        if (hit != (m.run.HitFlag[b] != 0))
+            return QString("cell %1 (%2) hit %3 after %4 calls")
+                .arg(b)
+                .arg(Q(t))
+                .arg(m.run.HitFlag[b])
+                .arg(record.size());
     }
     return {};
 }
@@ -51,8 +55,9 @@ QString RecoveryBroken(const modMain& m, const RecoveryFile& file) {
     if (!m.IsEditMode() && !(exists && file.state.run && file.state.run == CaptureRecovery(m).run &&
                              file.state.document == CaptureRecovery(m).document))
         return QString("the recovery file does not hold the run of %1 calls").arg(m.CallRecord().size());
-    return m.IsEditMode() && exists && (m.DocChanged == 0 || file.state.run) ? "a recovery file with nothing to lose"
-                                                                             : QString();
+    return m.IsEditMode() && exists && (m.doc.DocChanged == 0 || file.state.run)
+               ? "a recovery file with nothing to lose"
+               : QString();
 }
 
 } // namespace
@@ -69,13 +74,13 @@ private slots:
         QRandomGenerator rng(42);
         for (int game = 0; game < 1000; ++game) {
             const int lo = int(rng.bounded(76)), hi = lo + 24 + int(rng.bounded(100 - lo - 24));
-            g.m.SysSetting = Setting(1, lo, hi);
+            g.m.run.SysSetting = Setting(1, lo, hi);
             g.m.FillSheetRandom(game % kSheets);
             g.m.Start();
             QList<int> called;
             for (int step = 0; !g.m.IsEditMode() && called.size() <= hi - lo + 1; ++step) {
                 g.m.Timer1_Timer();
-                if (!g.m.LBInput.empty()) called << std::stoi(g.m.LBInput);
+                if (!g.m.view.LBInput.empty()) called << std::stoi(g.m.view.LBInput);
                 g.m.LBInput_Click();
                 CHECK_STEP(Broken(g.m));
             }
@@ -154,7 +159,7 @@ private slots:
                          qPrintable(QString("step %1: a drop of %2 %3").arg(step).arg(name).arg(taken)));
             }
             if (rng.bounded(4) == 0 && w.timer1().isActive()) g.m.Timer1_Timer();
-            runs[g.m.SysSetting.RunMode] += wasEditing && !g.m.IsEditMode();
+            runs[g.m.run.SysSetting.RunMode] += wasEditing && !g.m.IsEditMode();
             opened += openDialogs().size() > dialogs;
             closed += openDialogs().size() < dialogs;
             CHECK_STEP(Broken(g.m));
@@ -176,7 +181,7 @@ private slots:
                 QVERIFY2(QTest::qWaitFor(
                              [&] {
                                  const RecoveryFile file = ReadRecovery(folder);
-                                 return g.m.IsEditMode() && g.m.DocChanged == 0
+                                 return g.m.IsEditMode() && g.m.doc.DocChanged == 0
                                             ? file.status == RecoveryFile::Status::None
                                             : file.status == RecoveryFile::Status::Read &&
                                                   file.state == CaptureRecovery(g.m);
@@ -190,7 +195,7 @@ private slots:
                     QVERIFY2(known.contains(name), qPrintable("left in the folder: " + name));
             }
             const int b = int(rng.bounded(kBoxes)); // the window shows what the model holds
-            QCOMPARE(w.cell(b)->text(), Q(g.m.BBox[b].Caption));
+            QCOMPARE(w.cell(b)->text(), Q(g.m.view.BBox[b].Caption));
         }
         keeper.Finish();
         QVERIFY(ReadRecovery(folder).status == RecoveryFile::Status::None);

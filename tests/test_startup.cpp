@@ -82,20 +82,21 @@ private slots:
             atRecovery = QString("shown %1, splash %2, %3")
                              .arg(startUp.mainWindow()->isVisible())
                              .arg(Splash() && Splash()->isVisible())
-                             .arg(Q(m.DocName));
+                             .arg(Q(m.doc.DocName));
             return QString(QTest::currentDataTag()).contains("restored");
         };
         startUp.Begin();
-        QVERIFY(m.SysSetting == Setting(1, 10, 60)); // the splash read the settings before the main window exists
+        QVERIFY(m.run.SysSetting == Setting(1, 10, 60)); // the splash read the settings before the main window exists
         QTest::qWait(1500);
         QVERIFY(!startUp.mainWindow() && Splash()->isVisible()); // the splash stays two seconds
         QTRY_VERIFY_WITH_TIMEOUT(!atRecovery.isEmpty(), 5000);
         QCOMPARE(atRecovery, "shown 1, splash 0, 無題"); // the recovery step comes first, in the shown window
         QTest::qWait(200);
         QTRY_VERIFY(!QApplication::activeModalWidget() && !Splash());
-        QCOMPARE((QStringList(QString("%1 [%2]").arg(Q(m.DocName), Q(m.BBox[0].Caption))) + seen).join(" | "), outcome);
-        QCOMPARE(startUp.mainWindow()->windowTitle(), "Zarvello Quorvex 98 - [" + Q(m.DocName) + "]");
-        QCOMPARE(m.DocChanged, 0);
+        QCOMPARE((QStringList(QString("%1 [%2]").arg(Q(m.doc.DocName), Q(m.view.BBox[0].Caption))) + seen).join(" | "),
+                 outcome);
+        QCOMPARE(startUp.mainWindow()->windowTitle(), "Zarvello Quorvex 98 - [" + Q(m.doc.DocName) + "]");
+        QCOMPARE(m.doc.DocChanged, 0);
     }
 
     // The built program itself, for what main() does before any window exists: without a display it prints and

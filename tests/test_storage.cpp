@@ -97,13 +97,13 @@ QByteArray Recovery() { // a recovery file's text: an unsaved drawn game of two 
 // Version 1 is the longer file of each kind, so a cut one cannot pass as version 0.
 void SetVersion(modMain& m, int version) {
     for (int s = 0; s < kSheets; ++s)
-        m.BSheet[s] = (version ? "ビンゴ表・第" : "Sheet ") + std::to_string(s + 1) + (version ? "号" : "");
+        m.view.BSheet[s] = (version ? "ビンゴ表・第" : "Sheet ") + std::to_string(s + 1) + (version ? "号" : "");
     for (int b = 0; b < kBoxes; ++b)
-        m.BBox[b].Caption = version ? std::to_string(b % 100) : b % 25 == 12 ? "@" : "";
-    m.SysSetting = Setting(version, 10 * version, version ? 60 : 99);
+        m.view.BBox[b].Caption = version ? std::to_string(b % 100) : b % 25 == 12 ? "@" : "";
+    m.run.SysSetting = Setting(version, 10 * version, version ? 60 : 99);
 }
 bool SaveRecovery(modMain& m) { // an unsaved game in progress on the module's sheets
-    return WriteRecovery(m.AppFolder, {CaptureDocument(m), m.DocDir, m.DocName, true,
+    return WriteRecovery(m.AppFolder, {m.CaptureDocument(), m.doc.DocDir, m.doc.DocName, true,
                                        RecoveryRun{Setting(0, 0, 99), {5, 7, 23}, 3, false}});
 }
 const struct {
@@ -172,19 +172,20 @@ private slots:
         Game g(Setting(1, 3, 77));
         const QByteArray path = QFile::encodeName(file.startsWith('/') ? file : g.dir.filePath(file));
         QVERIFY(file.startsWith('/') || Place(path, kind, bytes, QFile::encodeName(g.dir.path())));
-        std::tie(g.m.DocDir, g.m.DocName) = SplitPath(path.toStdString());
+        std::tie(g.m.doc.DocDir, g.m.doc.DocName) = SplitPath(path.toStdString());
         SetSheet(g.m, 0, "1 2 3");
-        g.m.DocChanged = -1;
+        g.m.doc.DocChanged = -1;
         const QString before = Snapshot(g.m);
         const qint64 read = BytesRead();
-        const SettingRecord& s = g.m.SysSetting;
+        const SettingRecord& s = g.m.run.SysSetting;
         const bool settings = file == kSettingsFileName;
         QStringList seen;
         if (settings)
             LoadSettings(g.m), seen << QString("%1 %2 %3").arg(s.RunMode).arg(s.MinNumber).arg(s.MaxNumber);
         else if (LoadDocument(g.m))
-            for (const std::string* t : {&g.m.BSheet[0], &g.m.BSheet[7], &g.m.BBox[0].Caption, &g.m.BBox[7].Caption,
-                                         &g.m.BBox[123].Caption, &g.m.BBox[199].Caption})
+            for (const std::string* t :
+                 {&g.m.view.BSheet[0], &g.m.view.BSheet[7], &g.m.view.BBox[0].Caption, &g.m.view.BBox[7].Caption,
+                  &g.m.view.BBox[123].Caption, &g.m.view.BBox[199].Caption})
                 seen << Q(*t);
         QVERIFY2(BytesRead() - read < 300 << 10, "read on beyond what a file can hold");
         QTEST(seen.join(' '), "taken");
@@ -192,7 +193,7 @@ private slots:
         // kept). A refused document is reported and changes nothing.
         const bool defaults = settings && seen[0] == "0 0 99" && kind != "link";
         QVERIFY(settings ? kind == "fifo" || g.Read(file) == (defaults ? SettingsFile(0, 0, 99) : bytes)
-                         : g.m.DocChanged == (seen.isEmpty() ? -1 : 0));
+                         : g.m.doc.DocChanged == (seen.isEmpty() ? -1 : 0));
         QCOMPARE(int(g.platform.asked.size()), seen.isEmpty() ? 1 : 0);
         QVERIFY(!seen.isEmpty() || (g.platform.asked[0].endsWith(" | 16") && Snapshot(g.m) == before));
     }
@@ -233,11 +234,11 @@ private slots:
         QTemporaryDir outside;
         const QByteArray path = QFile::encodeName(g.dir.filePath(c.file));
         QVERIFY(Place(path, c.kind, "old", QFile::encodeName(outside.path())));
-        g.m.BSheet[3] = c.name.toStdString();
+        g.m.view.BSheet[3] = c.name.toStdString();
         SetSheet(g.m, 0, c.cells.toStdString());
-        g.m.DocName = c.file.toStdString();
-        g.m.DocChanged = -1;
-        if (c.kind == "folder missing") g.m.DocDir = g.m.AppFolder = g.dir.filePath("missing/").toStdString();
+        g.m.doc.DocName = c.file.toStdString();
+        g.m.doc.DocChanged = -1;
+        if (c.kind == "folder missing") g.m.doc.DocDir = g.m.AppFolder = g.dir.filePath("missing/").toStdString();
         struct stat was = {}, is = {};
         lstat(path, &was);
         rlimit usual{};
@@ -254,7 +255,7 @@ private slots:
         QVERIFY(saved || after == before);
         QVERIFY(saved || !document ? g.platform.asked.isEmpty()
                                    : g.platform.asked.size() == 1 && g.platform.asked[0].endsWith(" | 16"));
-        QVERIFY(saved || document || g.m.SysSetting == Setting(0, 0, 99));
+        QVERIFY(saved || document || g.m.run.SysSetting == Setting(0, 0, 99));
         // The same kind of thing at the name, a file with its owner, group, mode and names, nothing beside it.
         QVERIFY(lstat(path, &is) == 0);
         QVERIFY(c.kind == "absent" ? S_ISREG(is.st_mode)
@@ -275,7 +276,7 @@ private slots:
         for (const QString file : {"d.bng", kSettingsFileName}) { // a document is written in place, settings never
             Game g;
             g.Write(file, "old");
-            g.m.DocName = file.toStdString();
+            g.m.doc.DocName = file.toStdString();
             const QByteArray path = QFile::encodeName(g.dir.filePath(file)), dir = QFile::encodeName(g.dir.path());
             const bool root = getuid() == 0, document = file == "d.bng";
             QVERIFY(root ? chown(path, 65534, 65534) == 0 && chmod(dir, 0755) == 0 : chmod(dir, 0555) == 0);
@@ -322,15 +323,15 @@ private slots:
         QVERIFY(Place(path, kind, "old", folder));
         if (disk == "full" || disk == "no inodes") FillDisk(folder, disk == "full");
         if (disk == "read-only") QVERIFY(mount(nullptr, folder, nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
-        for (std::string& sheet : g.m.BSheet) // more than the old file's one block
+        for (std::string& sheet : g.m.view.BSheet) // more than the old file's one block
             sheet = std::string(1000, 'x');
-        g.m.DocDir = folder.toStdString() + "/";
-        g.m.DocName = name.toStdString();
-        g.m.DocChanged = -1;
+        g.m.doc.DocDir = folder.toStdString() + "/";
+        g.m.doc.DocName = name.toStdString();
+        g.m.doc.DocChanged = -1;
         QVERIFY(!SaveDocument(g.m));
         QCOMPARE(g.platform.asked.size(), 1);
         QTEST(g.platform.asked[0].section('\n', 1).section(" | ", 0, 0), "words");
-        QCOMPARE(g.m.DocChanged, -1);
+        QCOMPARE(g.m.doc.DocChanged, -1);
         QCOMPARE(ReadBytes(path.toStdString()), kind == "absent" ? "<unreadable>" : "old");
         QCOMPARE(ReadBytes(folder.toStdString() + "/target"), kind == "hard link" ? "old" : "<unreadable>");
     }
@@ -427,7 +428,7 @@ private slots:
         RecoveryKeeper keeper(k.m, k.platform, k.m.AppFolder);
         FakeDialogs dialogs;
         SetSheet(k.m, 0, "7 8 9");
-        k.m.DocName = "saved.bng";
+        k.m.doc.DocName = "saved.bng";
         keeper.Watch();
         const QHash<QChar, std::function<void()>> act{
             {'t', [&] { k.m.Form_KeyDown(vk::Digit0 + 4, 0); }},
@@ -435,7 +436,7 @@ private slots:
             {'s', [&] { QVERIFY(DocumentCommands(k.m, dialogs).mn_Save_Click() == SaveResult::Saved); }},
             {'x', [&] { k.m.ClearCurrentSheet(); }},
             {'r', [&] { k.m.FillCurrentSheetRandom(); }},
-            {'D', [&] { k.m.SysSetting.RunMode = 1; }},
+            {'D', [&] { k.m.run.SysSetting.RunMode = 1; }},
             {'S', [&] { k.m.Start(); }},
             {'T',
              [&] {
@@ -512,12 +513,12 @@ private slots:
             if (disk == "read-only") umount2(folder.c_str(), MNT_DETACH);
             std::filesystem::remove_all(folder);
         });
-        m.DocDir = m.AppFolder = g.m.AppFolder = folder;
-        m.DocName = "night.bng";
+        m.doc.DocDir = m.AppFolder = g.m.AppFolder = folder;
+        m.doc.DocName = "night.bng";
         SetSheet(m, 2, "10 11 12 13 14");
-        m.BSheet[2] = disk == "other" ? "別" : "三枚目";
+        m.view.BSheet[2] = disk == "other" ? "別" : "三枚目";
         QVERIFY(SaveDocument(m));
-        m.BSheet[2] = "三枚目";
+        m.view.BSheet[2] = "三枚目";
         SetWindowTitle(m);
         m.ShowRunModeButtons(); // the game the restored module must show exactly
         m.Start();
@@ -538,8 +539,8 @@ private slots:
             QVERIFY(mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         }
         const std::string file = ReadBytes(rcv);
-        m.DocChanged = disk == "same" || disk == "empty lock" || disk == "not UTF-8" ? 0 : -1;
-        if (disk == "replaced") m.DocName = kUntitled, SetWindowTitle(m);
+        m.doc.DocChanged = disk == "same" || disk == "empty lock" || disk == "not UTF-8" ? 0 : -1;
+        if (disk == "replaced") m.doc.DocName = kUntitled, SetWindowTitle(m);
         std::optional<RecoveryLock> firstCopy;
         if (disk == "second copy") QVERIFY(firstCopy.emplace(folder).status() == RecoveryLock::Status::Owned);
         RecoveryKeeper keeper(g.m, g.platform, folder);
@@ -567,7 +568,7 @@ private slots:
     void killedSaveLeavesOneWholeVersion() {
         const int kills = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 1000 : 40;
         Game g;
-        g.m.DocName = kKinds[0].file;
+        g.m.doc.DocName = kKinds[0].file;
         QElapsedTimer cycle; // how long the child takes to save every version once
         cycle.start();
         QByteArray versions[3][2]; // as the program writes them; version 0 left in place

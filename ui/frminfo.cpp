@@ -72,13 +72,13 @@ frmInfo::frmInfo(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags) {
     QWidget* Frame2 = Frame(this, "Frame2", TwipsRect(120, 1560, 3195, 1455));
     Label(Frame2, "Label10", TwipsRect(180, 300, 450, 180), "頻度 :");
 
-    shown[0][0]->setText(QString::number(m.SysSetting.MinNumber));
-    shown[0][1]->setText(QString::number(m.SysSetting.MaxNumber));
-    shown[0][2]->setText(QString::number(m.SysSetting.MaxNumber - m.SysSetting.MinNumber + 1));
+    shown[0][0]->setText(QString::number(m.run.SysSetting.MinNumber));
+    shown[0][1]->setText(QString::number(m.run.SysSetting.MaxNumber));
+    shown[0][2]->setText(QString::number(m.run.SysSetting.MaxNumber - m.run.SysSetting.MinNumber + 1));
 
     std::vector<std::string> texts;
     texts.reserve(kBoxes);
-    for (const Cell& cell : m.BBox)
+    for (const Cell& cell : m.view.BBox)
         texts.push_back(cell.Caption);
     const SheetStatistics stats = ComputeSheetStatistics(texts);
     const bool none = stats.Highest == -1;

@@ -78,7 +78,8 @@ frmInput::frmInput(modMain& m, QWidget* parent) : QDialog(parent, kDialogFlags),
 }
 
 void frmInput::Reload() {
-    const QString name = QString::fromStdString(m_.BSheet[static_cast<std::size_t>(m_.CurBox / kCellsPerSheet)]);
+    const QString name =
+        QString::fromStdString(m_.view.BSheet[static_cast<std::size_t>(m_.view.CurBox / kCellsPerSheet)]);
     // The length limit would cut a longer loaded name, so it starts at the name's length.
     validator_->limit = std::max(kMaxNameLength, static_cast<int>(name.size()));
     Text1->setMaxLength(validator_->limit);

@@ -154,7 +154,7 @@ void frmMain::BuildControls() {
         label->setAccessibleName(QString("番号の履歴 %1: ").arg(i + 1));
         LBLog[i] = label;
     }
-    LBLineMess = MakeLabel(Picture2, TwipsRect(60, 60, 4395, 195), QString::fromStdString(m_.LBLineMess));
+    LBLineMess = MakeLabel(Picture2, TwipsRect(60, 60, 4395, 195), QString::fromStdString(m_.view.LBLineMess));
     LBLineMess->setObjectName("LBLineMess");
 
     for (int s = 0; s < kSheets; ++s) {
@@ -364,38 +364,38 @@ void frmMain::Form_Load() {
 
 void frmMain::SyncFromModel() {
     for (int s = 0; s < kSheets; ++s) {
-        const QString name = QString::fromStdString(m_.BSheet[s]);
+        const QString name = QString::fromStdString(m_.view.BSheet[s]);
         const bool renamed = BSheet[s]->title() != name;
         if (renamed)
             BSheet[s]->setTitle(name);
         for (int c = 0; c < kCellsPerSheet; ++c) {
-            const Cell& cell = m_.BBox[s * kCellsPerSheet + c];
+            const Cell& cell = m_.view.BBox[s * kCellsPerSheet + c];
             CellLabel* label = BBox[s * kCellsPerSheet + c];
             const bool text = label->setTextIfChanged(QString::fromStdString(cell.Caption));
             const bool colours = label->setColours(ToQColor(cell.ForeColor), ToQColor(cell.BackColor));
             if (text || colours || renamed)
                 label->setAccessibleName(CellDescription(name, c, cell));
         }
-        const bool messText = BMess[s]->setTextIfChanged(QString::fromStdString(m_.BMess[s].Caption));
-        BMess[s]->setColours(Qt::white, ToQColor(m_.BMess[s].BackColor));
+        const bool messText = BMess[s]->setTextIfChanged(QString::fromStdString(m_.view.BMess[s].Caption));
+        BMess[s]->setColours(Qt::white, ToQColor(m_.view.BMess[s].BackColor));
         if (messText || renamed)
             BMess[s]->setAccessibleName(name + " の状態: " + BMess[s]->text());
     }
     for (int i = 0; i < kHistoryLabels; ++i)
-        if (LBLog[i]->setTextIfChanged(QString::fromStdString(m_.LBLog[i])))
+        if (LBLog[i]->setTextIfChanged(QString::fromStdString(m_.view.LBLog[i])))
             LBLog[i]->setAccessibleName(QString("番号の履歴 %1: %2").arg(i + 1).arg(LBLog[i]->text()));
-    SetTextIfChanged(LBLineMess, m_.LBLineMess);
-    SetTextIfChanged(LBNum, m_.LBNum);
-    if (LBInput->setTextIfChanged(QString::fromStdString(m_.LBInput)))
+    SetTextIfChanged(LBLineMess, m_.view.LBLineMess);
+    SetTextIfChanged(LBNum, m_.view.LBNum);
+    if (LBInput->setTextIfChanged(QString::fromStdString(m_.view.LBInput)))
         LBInput->setAccessibleName("呼び出す番号: " + LBInput->text());
-    LBInput->setColours(ToQColor(m_.LBInputForeColor), ToQColor(m_.LBInputBackColor));
-    LBRireki->setVisible(m_.RunLabelsVisible);
-    Label1->setVisible(m_.RunLabelsVisible);
-    LBNum->setVisible(m_.RunLabelsVisible);
-    SetTextIfChanged(statusText_, m_.StatusText);
-    realRun_->setChecked(m_.RealRunPressed);
-    randRun_->setChecked(m_.RandRunPressed);
-    const QString caption = QString::fromStdString(m_.Caption);
+    LBInput->setColours(ToQColor(m_.view.LBInputForeColor), ToQColor(m_.view.LBInputBackColor));
+    LBRireki->setVisible(m_.view.RunLabelsVisible);
+    Label1->setVisible(m_.view.RunLabelsVisible);
+    LBNum->setVisible(m_.view.RunLabelsVisible);
+    SetTextIfChanged(statusText_, m_.view.StatusText);
+    realRun_->setChecked(m_.view.RealRunPressed);
+    randRun_->setChecked(m_.view.RandRunPressed);
+    const QString caption = QString::fromStdString(m_.view.Caption);
     if (windowTitle() != caption)
         setWindowTitle(caption);
 
@@ -415,8 +415,8 @@ void frmMain::SyncFromModel() {
 }
 
 void frmMain::SyncTimer() {
-    if (m_.Timer1Enabled != Timer1.isActive()) {
-        if (m_.Timer1Enabled)
+    if (m_.view.Timer1Enabled != Timer1.isActive()) {
+        if (m_.view.Timer1Enabled)
             Timer1.start();
         else
             Timer1.stop();

@@ -126,11 +126,11 @@ void frmOption::FollowMode() { CmdOK->setEnabled(m_.IsEditMode()); }
 // The labels show the settings, not the bar positions, until a bar moves: a stored pair
 // closer than the spacing opens with the lowest bar already pushed down.
 void frmOption::Form_Load() {
-    (m_.SysSetting.RunMode != 0 ? optRand : optReal)->setChecked(true);
-    HSMinMax[0]->setValue(m_.SysSetting.MinNumber);
-    HSMinMax[1]->setValue(m_.SysSetting.MaxNumber);
-    LBMinMax[0]->setText(QString::number(m_.SysSetting.MinNumber));
-    LBMinMax[1]->setText(QString::number(m_.SysSetting.MaxNumber));
+    (m_.run.SysSetting.RunMode != 0 ? optRand : optReal)->setChecked(true);
+    HSMinMax[0]->setValue(m_.run.SysSetting.MinNumber);
+    HSMinMax[1]->setValue(m_.run.SysSetting.MaxNumber);
+    LBMinMax[0]->setText(QString::number(m_.run.SysSetting.MinNumber));
+    LBMinMax[1]->setText(QString::number(m_.run.SysSetting.MaxNumber));
     LBKinds->setText(QString::number(HSMinMax[1]->value() - HSMinMax[0]->value() + 1));
     FollowMode();
 }
@@ -158,10 +158,9 @@ void frmOption::CmdDefault_Click() {
 void frmOption::CmdOK_Click() {
     if (!m_.IsEditMode())
         return;
-    m_.SysSetting.RunMode = optReal->isChecked() ? 0 : 1;
-    m_.SysSetting.MinNumber = static_cast<std::int16_t>(HSMinMax[0]->value());
-    m_.SysSetting.MaxNumber = static_cast<std::int16_t>(HSMinMax[1]->value());
-    m_.ShowRunModeButtons();
+    m_.ApplySettings({static_cast<std::int16_t>(optReal->isChecked() ? 0 : 1),
+                      static_cast<std::int16_t>(HSMinMax[0]->value()),
+                      static_cast<std::int16_t>(HSMinMax[1]->value())});
     SaveSettings(m_);
     close();
 }

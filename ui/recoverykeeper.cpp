@@ -66,7 +66,7 @@ void RecoveryKeeper::Finish() {
     Remove();
 }
 
-bool RecoveryKeeper::NothingToLose() const { return m_.IsEditMode() && m_.DocChanged == 0; }
+bool RecoveryKeeper::NothingToLose() const { return m_.IsEditMode() && m_.doc.DocChanged == 0; }
 
 void RecoveryKeeper::ModelChanged() {
     if (NothingToLose())
