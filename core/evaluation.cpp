@@ -80,12 +80,16 @@ std::uint32_t modMain::Matching(const SheetValues& values, std::int16_t called) 
 }
 
 void modMain::EvaluateSheets() {
-    Evaluate(run.NumLog[0]);
+    CallNews news = Evaluate(run.NumLog[0]);
+    // Start's evaluation sets the free holes: no call, no news.
+    news.call = !callRecord_.empty();
+    platform_.Announce(news.call ? news : CallNews{});
     ResumeAfterEvaluation(true);
 }
 
-void modMain::Evaluate(std::int16_t called) {
+CallNews modMain::Evaluate(std::int16_t called) {
     std::array<std::uint64_t, 2> reachNum{}; // bit n: n is missing from a reach line, n 0..100
+    CallNews news;
 
     for (int s = 0; s < kSheets; ++s) {
         const SheetValues& values = sheetValues_[s];
@@ -110,15 +114,20 @@ void modMain::Evaluate(std::int16_t called) {
             cells[c].BackColor = Colour::Black;
             cells[c].ForeColor = Colour::White;
         }
+        const std::uint32_t before = hit;
         hit |= newHits | values.freeHoles;
+        LineNews& sheetNews = news.sheets[static_cast<std::size_t>(s)];
 
         int reaches = 0;
         int bingos = 0;
         for (std::size_t i = 0; i < kLines.size(); ++i) {
             // Four of five hit leaves exactly one bit missing.
             const std::uint32_t missing = kLineMasks[i] & ~hit;
+            const bool grew = (kLineMasks[i] & ~before) != missing;
             if (missing != 0 && (missing & (missing - 1)) == 0) {
                 ++reaches;
+                if (grew && sheetNews == LineNews::None)
+                    sheetNews = LineNews::Reach;
                 for (int c : kLines[i]) {
                     if (cells[c].BackColor == Colour::Red)
                         continue;
@@ -132,6 +141,8 @@ void modMain::Evaluate(std::int16_t called) {
                 }
             } else if (missing == 0) {
                 ++bingos;
+                if (grew)
+                    sheetNews = LineNews::Bingo;
                 for (int c : kLines[i]) {
                     cells[c].BackColor = Colour::Red;
                     cells[c].ForeColor = Colour::White;
@@ -161,6 +172,7 @@ void modMain::Evaluate(std::int16_t called) {
         }
     }
     view.StatusText += view.StatusText.empty() ? "現在、ﾘｰﾁはありません。" : "です。";
+    return news;
 }
 
 void modMain::ResumeAfterEvaluation(bool roll) {

@@ -7,17 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "grid.h"
 #include "platform.h"
 #include "settings.h"
 
 inline constexpr char kProductName[] = "Zarvello Quorvex 98";
 
-constexpr int kSheets = 8;
-constexpr int kSheetsPerRow = 4; // the window shows the sheets in two rows of four
-constexpr int kCellsPerSide = 5;
-constexpr int kCellsPerSheet = kCellsPerSide * kCellsPerSide;
-constexpr int kCentreCell = 12;
-constexpr int kBoxes = kSheets * kCellsPerSheet;
 constexpr int kHistoryLabels = 7;
 constexpr int kHistorySize = 100; // entries 0..99 in use
 constexpr std::int16_t kNoNumber = 999;
@@ -200,7 +195,7 @@ private:
     void BeginRun(); // Start's steps between the question and the evaluation
     void PrepareEvaluation();
     static std::uint32_t Matching(const SheetValues& values, std::int16_t called); // not free holes
-    void Evaluate(std::int16_t called); // EvaluateSheets up to the status text
+    CallNews Evaluate(std::int16_t called); // EvaluateSheets up to the status text
     void ResumeAfterEvaluation(bool roll);
     void ReplayRecord(); // hits, marks, statuses and NumLog from the call record
     std::array<bool, 101> CalledNumbers() const;

@@ -1,5 +1,10 @@
 #pragma once
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
+
+#include "grid.h"
 
 // Message-box style codes and answers, as the run and document rules word them.
 enum MsgStyle : int {
@@ -11,6 +16,15 @@ enum MsgStyle : int {
     vbNoticeExclamation = 54,          // the range-exhausted notice; its answer is ignored
 };
 enum MsgAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// What a call brought a sheet: a line that reached four hit cells with it, or five (a bingo wins).
+enum class LineNews : std::uint8_t { None, Reach, Bingo };
+struct CallNews {
+    bool call = false; // false: no call, the run started, ended, took a call back or was restored
+    std::array<LineNews, kSheets> sheets{};
+    LineNews Strongest() const { return *std::max_element(sheets.begin(), sheets.end()); }
+    bool operator==(const CallNews&) const = default;
+};
 
 // Everything the game module needs from outside itself. The window implements it;
 // tests fake it.
@@ -27,4 +41,7 @@ public:
     virtual float Rnd() = 0;
     // Reseed the random source from the time of day.
     virtual void Randomize() = 0;
+    // After every call, what it brought each sheet; news of no call when a run starts, ends, takes a call back or
+    // is restored, so that whatever the last call set going stops.
+    virtual void Announce(const CallNews& news) { (void)news; }
 };

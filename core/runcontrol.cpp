@@ -136,6 +136,7 @@ void modMain::TakeBackLastCall() {
     run.InputBuf.clear();
     ReplayRecord();
     ShowHistory();
+    platform_.Announce({});
     ResumeAfterEvaluation(true);
 }
 
@@ -150,6 +151,7 @@ void modMain::RestoreRun(const SettingRecord& settings, std::span<const std::int
     view.LBNum = std::to_string(drawCount);
     ReplayRecord();
     ShowHistory();
+    platform_.Announce({});
     ResumeAfterEvaluation(rolling);
 }
 
@@ -213,6 +215,7 @@ void modMain::ResetSheetColors() {
 
 void modMain::EndRun() {
     view.Timer1Enabled = false;
+    platform_.Announce({});
     ++runSerial_;
     runEnding_ = true;
     ResetSheetColors();

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-multimedia-dev
   qt6-translations-l10n
   fonts-ipafont-gothic fonts-liberation2 fonts-dejavu-core)
 # The killed-program test runs the real program in Xvfb and types with xdotool; the install test

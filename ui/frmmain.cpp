@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "alerts.h"
 #include "celllabel.h"
 #include "documentdrop.h"
 #include "filedialogs.h"
@@ -110,7 +111,13 @@ frmMain::frmMain(modMain& m, QtPlatform& platform, std::unique_ptr<FileDialogs> 
     setFont(GothicFont(9));
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
+    extra_ = LoadExtraSettings(m.AppFolder);
     BuildControls();
+    std::array<QWidget*, kSheets> statusLabels{};
+    std::copy(BMess.begin(), BMess.end(), statusLabels.begin());
+    alerts_ = new Alerts(this, BSheet, statusLabels, this);
+    alerts_->setSoundOn(extra_.soundAlerts);
+    connect(&platform_, &QtPlatform::announced, alerts_, &Alerts::Announce);
     BuildMenus();
     BuildToolbar();
 
@@ -252,6 +259,14 @@ void frmMain::BuildMenus() {
     AddAction(run, "mn_End", "終了(&E)", QKeySequence(Qt::Key_F6), [this] { m_.End(); });
     takeBack_ = AddAction(run, "mn_Undo", "直前の番号を取り消す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z),
                           [this] { m_.TakeBackLastCall(); });
+    run->addSeparator()->setObjectName("mnbarRun");
+    QAction* sound = AddAction(run, "mnSound", "ﾘｰﾁとﾋﾞﾝｺﾞを音で知らせる(&N)", {}, [this](bool on) {
+        alerts_->setSoundOn(on);
+        extra_.soundAlerts = on;
+        SaveExtraSettings(m_.AppFolder, extra_);
+    });
+    sound->setCheckable(true);
+    sound->setChecked(extra_.soundAlerts);
 
     QMenu* tool = menu("mnTool", "ﾂｰﾙ(&T)");
     AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, [this] { m_.FillCurrentSheetRandom(); });
@@ -510,7 +525,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
             dialog->show();
         }
     }
+    SaveExtraSettings(m_.AppFolder, extra_);
     disconnect(&platform_, nullptr, this, nullptr);
+    disconnect(&platform_, nullptr, alerts_, nullptr);
     platform_.setDialogParent(nullptr);
     event->accept();
     emit closed();

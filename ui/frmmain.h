@@ -9,11 +9,13 @@
 #include <optional>
 
 #include "documentcommands.h"
+#include "extrasettings.h"
 #include "helpviewer.h"
 #include "modmain.h"
 
+class Alerts;
 class CellLabel;
-class QGroupBox;
+class SheetFrame;
 class QLabel;
 class QToolBar;
 class QtPlatform;
@@ -44,6 +46,7 @@ public:
     QTimer& timer1() { return Timer1; }
     DocumentCommands& documents() { return docs_; }
     HelpViewer* helpViewer() const { return help_; }
+    Alerts& alerts() const { return *alerts_; }
 
 signals:
     // The window closed for good: the operator's decision about unsaved changes is made.
@@ -83,7 +86,7 @@ private:
     QLabel* LBRireki = nullptr;
     std::array<CellLabel*, kHistoryLabels> LBLog{};
     QLabel* LBLineMess = nullptr;
-    std::array<QGroupBox*, kSheets> BSheet{};
+    std::array<SheetFrame*, kSheets> BSheet{};
     std::array<CellLabel*, kSheets> BMess{};
     std::array<CellLabel*, kBoxes> BBox{};
     CellLabel* LBInput = nullptr;
@@ -108,4 +111,6 @@ private:
     QPointer<frmInput> input_;
     QPointer<frmVer> ver_;
     QPointer<HelpViewer> help_;
+    Alerts* alerts_ = nullptr;
+    ExtraSettings extra_; // read once at start, written when a choice changes and when the window closes
 };

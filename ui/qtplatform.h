@@ -19,6 +19,7 @@ public:
     void Changed() override;
     float Rnd() override { return random_.Next(); }
     void Randomize() override { random_.SeedFromTimeOfDay(); }
+    void Announce(const CallNews& news) override { emit announced(news); }
 
     // Where message boxes are centred; falls back to the active window when it is gone.
     void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
@@ -27,6 +28,8 @@ signals:
     // The display model changed. Emitted at once, so the timer switch follows without delay;
     // receivers keep their work small or coalesce it.
     void modelChanged();
+    // What the latest call brought the sheets, or all None when whatever it set going must stop.
+    void announced(const CallNews& news);
 
 private:
     RandomSource random_;

@@ -6,6 +6,7 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyleOptionGroupBox>
 
 QImage* SheetFrame::windowPixels(const QPainter& p, QRect* area) const {
     QBackingStore* store = backingStore();
@@ -22,6 +23,34 @@ QImage* SheetFrame::windowPixels(const QPainter& p, QRect* area) const {
     return image->rect().contains(*area) ? image : nullptr;
 }
 
+void SheetFrame::setAlarm(bool on) {
+    if (alarm_ == on)
+        return;
+    alarm_ = on;
+    // A palette change drops the kept pixels, so neither look is ever copied over the other.
+    if (on) {
+        QPalette red = palette();
+        red.setColor(QPalette::WindowText, Qt::red);
+        setPalette(red);
+    } else {
+        setPalette(QPalette());
+    }
+    update();
+}
+
+void SheetFrame::PaintAlarm() {
+    // The style draws the frame from a picture that ignores the palette: the red border goes over it, leaving the
+    // title's gap open.
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect frame = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, this);
+    const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    QPainter p(this);
+    p.setClipRegion(QRegion(rect()) - label.adjusted(-2, 0, 2, 0));
+    p.setPen(QPen(Qt::red, 2));
+    p.drawRect(QRectF(frame).adjusted(1, 1, -1, -1));
+}
+
 void SheetFrame::paintEvent(QPaintEvent* event) {
     QRect area;
     QImage* pixels = nullptr;
@@ -35,6 +64,8 @@ void SheetFrame::paintEvent(QPaintEvent* event) {
         }
     }
     QGroupBox::paintEvent(event);
+    if (alarm_)
+        PaintAlarm();
     if (!pixels)
         return;
     kept_ = {};

@@ -12,6 +12,9 @@ public:
 
     // Whether the next paint copies the kept pixels instead of drawing.
     bool hasKeptPainting() const { return !kept_.isNull(); }
+    // Title and border in red while on; off gives back the inherited palette and the usual look.
+    void setAlarm(bool on);
+    bool alarm() const { return alarm_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -22,9 +25,11 @@ protected:
 private:
     // The window's own pixels under this frame, or null when this paint does not go there.
     QImage* windowPixels(const QPainter& p, QRect* area) const;
+    void PaintAlarm();
 
     // What the window held here once the frame was drawn on its background, taken from the
     // window's own pixels so that a copy is the same to the last bit.
     QImage kept_;
     QString keptTitle_;
+    bool alarm_ = false;
 };
