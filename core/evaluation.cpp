@@ -5,31 +5,6 @@
 #include <cmath>
 
 namespace {
-// The twelve lines of a sheet in evaluation order: rows, columns, diagonal, anti-diagonal.
-constexpr std::array<std::array<int, 5>, 12> kLines = {{
-    {0, 1, 2, 3, 4},
-    {5, 6, 7, 8, 9},
-    {10, 11, 12, 13, 14},
-    {15, 16, 17, 18, 19},
-    {20, 21, 22, 23, 24},
-    {0, 5, 10, 15, 20},
-    {1, 6, 11, 16, 21},
-    {2, 7, 12, 17, 22},
-    {3, 8, 13, 18, 23},
-    {4, 9, 14, 19, 24},
-    {0, 6, 12, 18, 24},
-    {4, 8, 12, 16, 20},
-}};
-
-// Each line as a mask of its cells.
-constexpr std::array<std::uint32_t, 12> kLineMasks = [] {
-    std::array<std::uint32_t, 12> masks{};
-    for (std::size_t i = 0; i < kLines.size(); ++i)
-        for (int c : kLines[i])
-            masks[i] |= 1u << c;
-    return masks;
-}();
-
 void AppendReport(std::string& caption, std::string_view word, int count) {
     if (!caption.empty())
         caption += ' ';
@@ -120,7 +95,7 @@ CallNews modMain::Evaluate(std::int16_t called) {
 
         int reaches = 0;
         int bingos = 0;
-        for (std::size_t i = 0; i < kLines.size(); ++i) {
+        for (std::size_t i = 0; i < kSheetLines.size(); ++i) {
             // Four of five hit leaves exactly one bit missing.
             const std::uint32_t missing = kLineMasks[i] & ~hit;
             const bool grew = (kLineMasks[i] & ~before) != missing;
@@ -128,7 +103,7 @@ CallNews modMain::Evaluate(std::int16_t called) {
                 ++reaches;
                 if (grew && sheetNews == LineNews::None)
                     sheetNews = LineNews::Reach;
-                for (int c : kLines[i]) {
+                for (int c : kSheetLines[i]) {
                     if (cells[c].BackColor == Colour::Red)
                         continue;
                     if (hit >> c & 1u) {
@@ -143,7 +118,7 @@ CallNews modMain::Evaluate(std::int16_t called) {
                 ++bingos;
                 if (grew)
                     sheetNews = LineNews::Bingo;
-                for (int c : kLines[i]) {
+                for (int c : kSheetLines[i]) {
                     cells[c].BackColor = Colour::Red;
                     cells[c].ForeColor = Colour::White;
                 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid.h"
+#include "outlook.h"
 #include "platform.h"
 #include "settings.h"
 
@@ -158,6 +159,10 @@ public:
     // A recovery file captures drawCount as DrawCount() and rolling as Timer1Enabled, both read
     // between events (a call switches the timer off until its evaluation has yielded).
     void RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount, bool rolling);
+
+    // ---- the number board ----
+    // In a run, what the sheet waits for, how far it is from a line and its chances; outside a run, nothing.
+    SheetOutlook Outlook(int sheet) const;
 
     // ---- random fill ----
     void FillSheetRandom(int sheet);
