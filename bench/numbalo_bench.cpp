@@ -135,6 +135,17 @@ void GameBenchmarks(Table& table) {
             std::fprintf(stderr, "warning: the tick drew %s\n", g.m.view.LBInput.c_str());
         table.Timed("Timer1_Timer (RandRun), 99 of 100 called", s, "us", 50);
     }
+    { // The number board's outlook of every sheet, after 39 calls: waiting numbers, cells to go, exact odds.
+        Game g(0, 39);
+        double sink = 0;
+        const Stats s = Measure(5000, [&](int) {
+            for (int sheet = 0; sheet < kSheets; ++sheet)
+                sink += g.m.Outlook(sheet).soon.value_or(0);
+        });
+        table.Timed("Odds of eight sheets, 8 full sheets, 39 calls", s, "us", 200);
+        if (sink < 0)
+            std::fprintf(stderr, "warning: negative odds\n");
+    }
 }
 
 void FileBenchmarks(Table& table) {
@@ -172,9 +183,10 @@ void SendKey(QWidget& w, int key, const QString& text = {}) {
     QApplication::sendEvent(&w, &release);
 }
 
-// Enter after two typed digits, to the call shown and the window repainted; `kept` names the
-// rows of a second measurement.
-void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept, double target) {
+// Enter after two typed digits: the key handled (with everything that follows the call at once), and to the call
+// shown and the window repainted.
+void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& handledRow, const std::string& repaintRow,
+                   double target) {
     constexpr int kCallsPerRun = 40;
     std::vector<double> handled;
     QElapsedTimer clock;
@@ -198,10 +210,8 @@ void CallToRepaint(Table& table, modMain& m, frmMain& w, const std::string& kept
         w.repaint();
     });
     handled.erase(handled.begin(), handled.begin() + static_cast<long>(handled.size() - 200));
-    table.Timed("Enter key to call handled" + (kept.empty() ? " (its own repaints)" : ", " + kept), Summarise(handled),
-                "ms", target);
-    table.Timed("Enter key to call + " + (kept.empty() ? "whole window repaint()" : "repaint(), " + kept), s, "ms",
-                target);
+    table.Timed(handledRow, Summarise(handled), "ms", target);
+    table.Timed(repaintRow, s, "ms", target);
 }
 
 void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform) {
@@ -209,14 +219,21 @@ void WindowBenchmarks(Table& table, modMain& m, frmMain& w, QtPlatform& platform
     m.Refresh();
     QCoreApplication::processEvents();
 
-    CallToRepaint(table, m, w, "", 5);
+    CallToRepaint(table, m, w, "Enter key to call handled (its own repaints)",
+                  "Enter key to call + whole window repaint()", 5);
+    { // The same with the number board open and following every call.
+        w.action("mnBoard")->trigger();
+        CallToRepaint(table, m, w, "Enter key to call + board", "Enter key to call + repaint(), number board open", 1);
+        w.action("mnBoard")->trigger();
+    }
     { // The same with the recovery file written at every call, synced with its folder before the call
       // is shown: it must stay within a frame.
         QTemporaryDir dir;
         const std::string folder = dir.path().toStdString() + "/";
         RecoveryKeeper keeper(m, platform, folder);
         keeper.Watch();
-        CallToRepaint(table, m, w, "recovery file kept", 16);
+        CallToRepaint(table, m, w, "Enter key to call handled, recovery file kept",
+                      "Enter key to call + repaint(), recovery file kept", 16);
         if (const RecoveryFile file = ReadRecovery(folder); !file.state.run || file.state.run->calls != m.CallRecord())
             std::fprintf(stderr, "warning: the recovery file does not hold the run\n");
         if (!m.IsEditMode())

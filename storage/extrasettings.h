@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,9 @@ inline constexpr const char* kExtraSettingsFileName = "numbalo-extra.ini";
 inline constexpr ItemBounds kExtraSettingsBounds{64, 0, 1024, 0};
 
 struct ExtraSettings {
-    bool soundAlerts = true; // a reach or a bingo plays a sound
+    bool soundAlerts = true;                         // a reach or a bingo plays a sound
+    bool boardOpen = false;                          // the number board was open when the program last ended
+    std::optional<std::array<int, 4>> boardGeometry; // x, y, width, height; none: beside the main window
     bool operator==(const ExtraSettings&) const = default;
 };
 

@@ -24,7 +24,8 @@ struct Run {
         m.run.SysSetting = {0, std::int16_t(lo), std::int16_t(hi)};
         std::istringstream in(sheet);
         std::string cell;
-        for (int c = 0; c < kCellsPerSheet && in >> cell; ++c) m.view.BBox[c].Caption = cell == "." ? "" : cell;
+        for (int c = 0; c < kCellsPerSheet && in >> cell; ++c)
+            m.view.BBox[c].Caption = cell == "." ? "" : cell;
         m.Start();
     }
     void Call(int n) {
@@ -35,7 +36,8 @@ struct Run {
 
 double Binomial(int n, int k) {
     double r = 1;
-    for (int i = 0; i < k; ++i) r = r * (n - i) / (i + 1);
+    for (int i = 0; i < k; ++i)
+        r = r * (n - i) / (i + 1);
     return r;
 }
 
@@ -60,7 +62,8 @@ Counted Count(const modMain& m, const std::vector<int>& called) {
     }
     const auto anyLine = [&](std::uint64_t drawn) {
         for (const auto& line : kSheetLines)
-            if (std::all_of(line.begin(), line.end(), [&](int c) { return need[c] == -2 || (need[c] >= 0 && drawn >> need[c] & 1); }))
+            if (std::all_of(line.begin(), line.end(),
+                            [&](int c) { return need[c] == -2 || (need[c] >= 0 && drawn >> need[c] & 1); }))
                 return true;
         return false;
     };
@@ -78,19 +81,22 @@ Counted Count(const modMain& m, const std::vector<int>& called) {
     if (anyLine(0)) return out;
     const auto chance = [&](int k) {
         long hits = 0, all = 0;
-        const std::function<void(std::size_t, int, std::uint64_t)> choose = [&](std::size_t from, int left, std::uint64_t drawn) {
+        const std::function<void(std::size_t, int, std::uint64_t)> choose = [&](std::size_t from, int left,
+                                                                                std::uint64_t drawn) {
             if (left == 0) {
                 ++all;
                 hits += anyLine(drawn);
                 return;
             }
-            for (std::size_t i = from; i < pool.size(); ++i) choose(i + 1, left - 1, drawn | std::uint64_t{1} << pool[i]);
+            for (std::size_t i = from; i < pool.size(); ++i)
+                choose(i + 1, left - 1, drawn | std::uint64_t{1} << pool[i]);
         };
         choose(0, k, 0);
         return double(hits) / double(all);
     };
     std::uint64_t everything = 0;
-    for (int n : pool) everything |= std::uint64_t{1} << n;
+    for (int n : pool)
+        everything |= std::uint64_t{1} << n;
     if (!anyLine(everything)) return out; // no line can ever be completed
     out.next = chance(1);
     out.soon = chance(std::min(5, int(pool.size())));
@@ -99,7 +105,8 @@ Counted Count(const modMain& m, const std::vector<int>& called) {
 
 QString Text(const SheetOutlook& o) {
     QStringList waiting;
-    for (int n : o.waiting) waiting << QString::number(n);
+    for (int n : o.waiting)
+        waiting << QString::number(n);
     return QString("%1|%2|%3|%4")
         .arg(waiting.join(','))
         .arg(o.cellsToGo)
@@ -119,7 +126,8 @@ private slots:
         QVERIFY(qFuzzyCompare(*o.soon, (4 * 71 + 8) / Binomial(75, 5)));
         std::vector<NumberSet> centre(4);
         for (std::size_t i = 0; i < 4; ++i)
-            for (int n = 0; n < 4; ++n) centre[i].set(std::size_t(10 * i + n + 1));
+            for (int n = 0; n < 4; ++n)
+                centre[i].set(std::size_t(10 * i + n + 1));
         QVERIFY(qFuzzyCompare(ChanceOfAnySet(centre, 75, 4), 4 / Binomial(75, 4)));
     }
 
@@ -130,20 +138,28 @@ private slots:
         QTest::addColumn<int>("lo");
         QTest::addColumn<QString>("calls");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("a reach waits for 5: 1 in 95 next") << "1 2 3 4 5" << 1 << "1 2 3 4" << "5|1|1.1%|5.3%";
-        QTest::newRow("an empty cell counts as 0") << "1 2 3 4 ." << 0 << "1 2 3 4" << "0|1|1.0%|5.2%";
-        QTest::newRow("a bingo: no chances") << "1 2 3 4 5" << 1 << "1 2 3 4 5" << "|0|-|-";
-        QTest::newRow("a fraction is never hit, its nearest number waits") << "1 2 3 4 5.5" << 1 << "1 2 3 4" << "6|1|-|-";
-        QTest::newRow("a number twice waits once") << "1 2 3 4 5\n1 2 3 4 5" << 1 << "1 2 3 4" << "5|1|1.1%|5.3%";
-        QTest::newRow("before any call") << "1 2 3 4 5" << 1 << "" << "|5|0.0%|<0.1%";
-        QTest::newRow("an empty sheet") << "." << 1 << "" << "|5|-|-";
+        QTest::newRow("a reach waits for 5: 1 in 95 next") << "1 2 3 4 5" << 1 << "1 2 3 4"
+                                                           << "5|1|1.1%|5.3%";
+        QTest::newRow("an empty cell counts as 0") << "1 2 3 4 ." << 0 << "1 2 3 4"
+                                                   << "0|1|1.0%|5.2%";
+        QTest::newRow("a bingo: no chances") << "1 2 3 4 5" << 1 << "1 2 3 4 5"
+                                             << "|0|-|-";
+        QTest::newRow("a fraction is never hit, its nearest number waits") << "1 2 3 4 5.5" << 1 << "1 2 3 4"
+                                                                           << "6|1|-|-";
+        QTest::newRow("a number twice waits once") << "1 2 3 4 5\n1 2 3 4 5" << 1 << "1 2 3 4"
+                                                   << "5|1|1.1%|5.3%";
+        QTest::newRow("before any call") << "1 2 3 4 5" << 1 << ""
+                                         << "|5|0.0%|<0.1%";
+        QTest::newRow("an empty sheet") << "." << 1 << ""
+                                        << "|5|-|-";
     }
     void outlook() {
         QFETCH(QString, sheet);
         QFETCH(int, lo);
         QFETCH(QString, calls);
         Run r(lo, 99, sheet.toStdString().c_str());
-        for (const QString& n : calls.split(' ', Qt::SkipEmptyParts)) r.Call(n.toInt());
+        for (const QString& n : calls.split(' ', Qt::SkipEmptyParts))
+            r.Call(n.toInt());
         QTEST(Text(r.m.Outlook(0)), "expected");
     }
 
@@ -155,7 +171,10 @@ private slots:
             std::string sheet;
             for (int c = 0; c < kCellsPerSheet; ++c) {
                 const auto k = rng.bounded(12);
-                sheet += (k == 0 ? std::string("@") : k == 1 ? std::string(".") : std::to_string(rng.bounded(30))) + ' ';
+                sheet += (k == 0   ? std::string("@")
+                          : k == 1 ? std::string(".")
+                                   : std::to_string(rng.bounded(30))) +
+                         ' ';
             }
             Run r(5, 29, sheet.c_str());
             std::vector<int> called;
@@ -172,12 +191,15 @@ private slots:
                 const auto same = [](std::optional<double> a, std::optional<double> b) {
                     return a.has_value() == b.has_value() && (!a || std::abs(*a - *b) < 1e-12);
                 };
-                QVERIFY2(same(o.next, c.next) && same(o.soon, c.soon) && o.waiting == c.waiting && o.cellsToGo == c.toGo,
+                QVERIFY2(same(o.next, c.next) && same(o.soon, c.soon) && o.waiting == c.waiting &&
+                             o.cellsToGo == c.toGo,
                          qPrintable(QString::fromStdString(sheet) + " / " + Text(o)));
                 QStringList listed;
-                for (int n : o.waiting) listed << QString::number(n);
+                for (int n : o.waiting)
+                    listed << QString::number(n);
                 const QString status = QString::fromStdString(r.m.view.StatusText);
-                QCOMPARE(status, listed.isEmpty() ? "現在、ﾘｰﾁはありません。" : "ﾘｰﾁ番号は、" + listed.join("、") + "です。");
+                QCOMPARE(status,
+                         listed.isEmpty() ? "現在、ﾘｰﾁはありません。" : "ﾘｰﾁ番号は、" + listed.join("、") + "です。");
             }
         }
     }

@@ -5,6 +5,7 @@
 #include "documentdrop.h"
 #include "filedialogs.h"
 #include "fonts.h"
+#include "frmboard.h"
 #include "frminfo.h"
 #include "frminput.h"
 #include "frmoption.h"
@@ -260,6 +261,8 @@ void frmMain::BuildMenus() {
     takeBack_ = AddAction(run, "mn_Undo", "直前の番号を取り消す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z),
                           [this] { m_.TakeBackLastCall(); });
     run->addSeparator()->setObjectName("mnbarRun");
+    boardAction_ = AddAction(run, "mnBoard", "番号ﾎﾞｰﾄﾞ(&B)", QKeySequence(Qt::Key_F7), &frmMain::mnBoard_Click);
+    boardAction_->setCheckable(true);
     QAction* sound = AddAction(run, "mnSound", "ﾘｰﾁとﾋﾞﾝｺﾞを音で知らせる(&N)", {}, [this](bool on) {
         alerts_->setSoundOn(on);
         extra_.soundAlerts = on;
@@ -375,6 +378,58 @@ void frmMain::Form_Load() {
     Timer2.start();
     Timer2_Timer();
     SyncFromModel();
+    // The board comes back as the last run left it, once this window is up.
+    if (extra_.boardOpen)
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !boardAction_->isChecked())
+                boardAction_->trigger();
+        });
+}
+
+namespace {
+// To the right of the main window where the screen has room, else as near as it allows.
+void PlaceBeside(QWidget& window, const QRect& main) {
+    QRect wanted(main.topRight() + QPoint(8, 0), window.size());
+    if (const QScreen* screen = QGuiApplication::screenAt(main.center())) {
+        const QRect area = screen->availableGeometry();
+        wanted.setSize(wanted.size().boundedTo(area.size()));
+        wanted.moveRight(std::min(wanted.right(), area.right()));
+        wanted.moveBottom(std::min(wanted.bottom(), area.bottom()));
+        wanted.moveTopLeft(QPoint(std::max(wanted.left(), area.left()), std::max(wanted.top(), area.top())));
+    }
+    window.setGeometry(wanted);
+}
+} // namespace
+
+void frmMain::mnBoard_Click(bool open) {
+    if (open) {
+        if (!board_) {
+            board_ = new frmBoard(m_, this);
+            if (const auto& g = extra_.boardGeometry)
+                board_->setGeometry((*g)[0], (*g)[1], (*g)[2], (*g)[3]);
+            else
+                PlaceBeside(*board_, frameGeometry());
+            connect(board_, &frmBoard::closed, this, [this] {
+                boardAction_->setChecked(false);
+                RememberBoard(false);
+            });
+        }
+        board_->Follow();
+        board_->show();
+        boardAction_->setChecked(true);
+        RememberBoard(true);
+    } else if (board_) {
+        board_->close();
+    }
+}
+
+void frmMain::RememberBoard(bool open) {
+    extra_.boardOpen = open;
+    if (board_) {
+        const QRect g = board_->geometry();
+        extra_.boardGeometry = std::array<int, 4>{g.x(), g.y(), g.width(), g.height()};
+    }
+    SaveExtraSettings(m_.AppFolder, extra_);
 }
 
 void frmMain::SyncFromModel() {
@@ -427,6 +482,8 @@ void frmMain::SyncFromModel() {
     }
     takeBack_->setEnabled(m_.CommandEnabled("mn_Undo"));
     SyncTimer();
+    if (board_ && board_->isVisible())
+        board_->Follow();
 }
 
 void frmMain::SyncTimer() {
@@ -525,7 +582,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
             dialog->show();
         }
     }
-    SaveExtraSettings(m_.AppFolder, extra_);
+    RememberBoard(board_ && board_->isVisible());
+    if (board_) {
+        // Closed with this window, and open again at the next start.
+        disconnect(board_, nullptr, this, nullptr);
+        board_->close();
+    }
     disconnect(&platform_, nullptr, this, nullptr);
     disconnect(&platform_, nullptr, alerts_, nullptr);
     platform_.setDialogParent(nullptr);

@@ -15,6 +15,7 @@
 
 class Alerts;
 class CellLabel;
+class frmBoard;
 class SheetFrame;
 class QLabel;
 class QToolBar;
@@ -47,6 +48,7 @@ public:
     DocumentCommands& documents() { return docs_; }
     HelpViewer* helpViewer() const { return help_; }
     Alerts& alerts() const { return *alerts_; }
+    frmBoard* board() const { return board_; }
 
 signals:
     // The window closed for good: the operator's decision about unsaved changes is made.
@@ -71,6 +73,8 @@ private:
     void mnOption_Click();
     void mnSheetName_Click();
     void mn_Ver_Click();
+    void mnBoard_Click(bool open);
+    void RememberBoard(bool open); // its place, size and open state, in the extra settings file
     void Timer2_Timer();
     void SyncTimer();
     HelpViewer& LoadHelp(); // the help window, (re)reading the help file beside the program
@@ -112,5 +116,7 @@ private:
     QPointer<frmVer> ver_;
     QPointer<HelpViewer> help_;
     Alerts* alerts_ = nullptr;
+    frmBoard* board_ = nullptr; // made on first use, then only hidden and shown
+    QAction* boardAction_ = nullptr;
     ExtraSettings extra_; // read once at start, written when a choice changes and when the window closes
 };
