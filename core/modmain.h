@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cardcheck.h"
 #include "grid.h"
 #include "outlook.h"
 #include "platform.h"
@@ -71,13 +72,6 @@ struct DisplayModel {
     bool Timer1Enabled = false;
     bool RealRunPressed = false;
     bool RandRunPressed = false;
-};
-
-// The sheets' names and cell texts: what a document file holds.
-struct DocumentContent {
-    std::array<std::string, kSheets> names;
-    std::array<std::string, kBoxes> cells;
-    bool operator==(const DocumentContent&) const = default;
 };
 
 // The game module: the program-wide state, the display model the window mirrors, and the procedures that change
@@ -159,6 +153,10 @@ public:
     // A recovery file captures drawCount as DrawCount() and rolling as Timer1Enabled, both read
     // between events (a call switches the timer off until its evaluation has yielded).
     void RestoreRun(const SettingRecord& settings, std::span<const std::int16_t> calls, int drawCount, bool rolling);
+
+    // During a run, a cell's text corrected: every mark is recomputed from the call record, as if the cell had
+    // held the text since Start. Marks the document changed; false, changing nothing, outside a run.
+    bool CorrectCell(int box, const std::string& text);
 
     // ---- the number board ----
     // In a run, what the sheet waits for, how far it is from a line and its chances; outside a run, nothing.

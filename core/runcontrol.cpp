@@ -155,6 +155,19 @@ void modMain::RestoreRun(const SettingRecord& settings, std::span<const std::int
     ResumeAfterEvaluation(rolling);
 }
 
+bool modMain::CorrectCell(int box, const std::string& text) {
+    if (!running_ || box < 0 || box >= kBoxes)
+        return false;
+    view.BBox[static_cast<std::size_t>(box)].Caption = text;
+    // The run's cell values assume cells never change: made again, then every mark from the calls.
+    PrepareEvaluation();
+    ReplayRecord();
+    ShowHistory();
+    platform_.Announce({});
+    MarkChanged();
+    return true;
+}
+
 void modMain::ReplayRecord() {
     // A run's marks depend only on which cells are hit: hits only accumulate, and every
     // evaluation paints each reach and bingo line again. So the hits of Start and of every
