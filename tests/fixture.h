@@ -1,46 +1,24 @@
 #pragma once
-// Test doubles, a module started in a fresh program folder, and text views of the module's state.
+// Test doubles, a module started in a fresh program folder, and text views of the module's state. Suites that link
+// only the core get a platform without Qt's event loop; the others fake the program's own platform.
+#include "modmain.h"
+#include "randomsource.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+#if __has_include("qtplatform.h")
 #include "documentcommands.h"
 #include "qtplatform.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
-#include <QtTest>
 #include <QtWidgets>
-
-#include <functional>
-#include <sstream>
-#include <stdexcept>
-
-inline QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// The program's platform answering questions from a queue (empty: Yes), recorded as "prompt | title | style";
-// onAsk runs under the next question, onYield inside the next yield; Rnd gives scripted values, then seeded ones.
-struct FakePlatform : QtPlatform {
-    QList<int> answers;
-    QStringList asked;
-    std::function<void()> onAsk, onYield;
-    QList<float> scripted;
-    RandomSource random{12345};
-    int randomizes = 0;
-    long rnds = 0, rndLimit = -1; // not -1: Rnd throws at rndLimit draws, so an endless draw loop fails
-    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
-        asked << Q(prompt + " | " + title + " | " + std::to_string(style));
-        if (onAsk) std::exchange(onAsk, nullptr)();
-        return answers.isEmpty() ? vbYes : answers.takeFirst();
-    }
-    void DoEvents() override {
-        if (onYield) std::exchange(onYield, nullptr)();
-        QtPlatform::DoEvents();
-    }
-    float Rnd() override {
-        if (++rnds > rndLimit && rndLimit >= 0)
-            throw std::runtime_error("Rnd drawn too often: a draw loop does not end");
-        return scripted.isEmpty() ? random.Next() : scripted.takeFirst();
-    }
-    void Randomize() override { ++randomizes; }
-};
-
+using PlatformBase = QtPlatform;
 // File dialogs answering with the next queued full path; "" or none left cancels.
 struct FakeDialogs : FileDialogs {
     QStringList open, save;
@@ -55,7 +33,45 @@ struct FakeDialogs : FileDialogs {
         return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
     }
 };
+#else
+struct PlatformBase : Platform {
+    void DoEvents() override {}
+    void Changed() override {}
+};
+inline void NewDocument(modMain& m) { m.ClearDocument(); }
+#endif
 
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The program's platform answering questions from a queue (empty: Yes), recorded as "prompt | title | style";
+// onAsk runs under the next question, onYield inside the next yield; Rnd gives scripted values, then seeded ones.
+struct FakePlatform : PlatformBase {
+    QList<int> answers;
+    QStringList asked;
+    std::function<void()> onAsk, onYield;
+    QList<float> scripted;
+    RandomSource random{12345};
+    int randomizes = 0;
+    long rnds = 0, rndLimit = -1; // not -1: Rnd throws at rndLimit draws, so an endless draw loop fails
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
+        asked << Q(prompt + " | " + title + " | " + std::to_string(style));
+        if (onAsk) std::exchange(onAsk, nullptr)();
+        return answers.isEmpty() ? vbYes : answers.takeFirst();
+    }
+    void DoEvents() override {
+        if (onYield) std::exchange(onYield, nullptr)();
+        PlatformBase::DoEvents();
+    }
+    float Rnd() override {
+        if (++rnds > rndLimit && rndLimit >= 0)
+            throw std::runtime_error("Rnd drawn too often: a draw loop does not end");
+        return scripted.isEmpty() ? random.Next() : scripted.takeFirst();
+    }
+    void Randomize() override { ++randomizes; }
+};
+
+// A document file every suite opens: eight names, then 200 cells of 42.
+inline const QByteArray kLoaded = "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200);
 inline SettingRecord Setting(int m, int lo, int hi) { return {std::int16_t(m), std::int16_t(lo), std::int16_t(hi)}; }
 // A settings file's six lines; numbers given as int written as the program does, " 5 ".
 inline QByteArray SettingsFile(const QByteArray& mode, const QByteArray& lo, const QByteArray& hi) {
@@ -117,30 +133,23 @@ inline std::string GridText(const modMain& m, int sheet, bool colours) {
     return out;
 }
 inline QString Grid(const modMain& m, int sheet, bool colours) { return Q(GridText(m, sheet, colours)); }
-inline QString SheetText(const modMain& m, int sheet) { return Grid(m, sheet, false); }
-inline QString ColourGrid(const modMain& m, int sheet) { return Grid(m, sheet, true); }
 // Everything the module holds and shows, as one text: equal snapshots mean nothing changed.
 inline QString Snapshot(const modMain& m) {
+    const DisplayModel& v = m.view;
+    const SettingRecord& set = m.run.SysSetting;
     std::ostringstream out;
-    out << m.view.LBLineMess << '|' << m.view.LBNum << '|' << m.view.LBInput << int(m.view.LBInputForeColor)
-        << int(m.view.LBInputBackColor) << '|' << m.view.StatusText << '|' << m.view.Caption << '|' << m.run.InputBuf
-        << '|' << m.view.CurBox << ' ' << m.view.CurSheet << '|' << m.doc.DocDir << m.doc.DocName << ' '
-        << m.doc.DocChanged << '|' << m.view.Timer1Enabled << m.view.RunLabelsVisible << '|' << m.run.SysSetting.RunMode
-        << ' ' << m.run.SysSetting.MinNumber << ' ' << m.run.SysSetting.MaxNumber << ' ' << m.view.RealRunPressed
-        << m.view.RandRunPressed << '|';
-    for (int n : m.CallRecord())
-        out << n << ',';
-    out << '|';
-    for (const auto& label : m.view.LBLog)
-        out << label << ',';
-    for (int n : m.run.NumLog)
-        out << n << ',';
-    for (int h : m.run.HitFlag)
-        out << h;
-    out << m.IsRunning() << m.CanTakeBack(); // every enabled state follows these two
+    out << v.LBLineMess << '|' << v.LBNum << '|' << v.LBInput << int(v.LBInputForeColor) << int(v.LBInputBackColor)
+        << '|' << v.StatusText << '|' << v.Caption << '|' << m.run.InputBuf << '|' << v.CurBox << ' ' << v.CurSheet
+        << '|' << m.doc.DocDir << m.doc.DocName << ' ' << m.doc.DocChanged << '|' << v.Timer1Enabled
+        << v.RunLabelsVisible << '|' << set.RunMode << ' ' << set.MinNumber << ' ' << set.MaxNumber << ' '
+        << v.RealRunPressed << v.RandRunPressed << m.IsRunning() << m.CanTakeBack() << '|'; // all enabled states
+    std::copy(m.CallRecord().begin(), m.CallRecord().end(), std::ostream_iterator<int>(out, ","));
+    std::copy(v.LBLog.begin(), v.LBLog.end(), std::ostream_iterator<std::string>(out, ","));
+    std::copy(m.run.NumLog.begin(), m.run.NumLog.end(), std::ostream_iterator<int>(out, ","));
+    std::copy(m.run.HitFlag.begin(), m.run.HitFlag.end(), std::ostream_iterator<int>(out));
     for (int s = 0; s < kSheets; ++s)
         out << '\n'
-            << m.view.BSheet[s] << '|' << m.view.BMess[s].Caption << int(m.view.BMess[s].BackColor) << '\n'
+            << v.BSheet[s] << '|' << v.BMess[s].Caption << int(v.BMess[s].BackColor) << '\n'
             << GridText(m, s, false) << '\n'
             << GridText(m, s, true);
     return Q(out.str());

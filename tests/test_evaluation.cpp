@@ -14,7 +14,7 @@ struct Eval {
     QList<int> calls;   // after Start
     QString message;    // each listed sheet's status caption, "/", its back colour letter
     QString status;
-    QString colours = {}; // each listed sheet's ColourGrid; empty: not compared
+    QString colours = {}; // each listed sheet's colour Grid; empty: not compared
     int ahead = -1;       // not -1: typed ahead, called inside the first call's closing yield
 };
 Q_DECLARE_METATYPE(Eval)
@@ -169,7 +169,7 @@ private slots:
             const bool listed = s < e.sheets.size();
             QCOMPARE(Q(g.m.view.BMess[s].Caption) + '/' + ColourLetter(g.m.view.BMess[s].BackColor),
                      listed ? e.message : "/F");
-            if (listed && !e.colours.isEmpty()) QCOMPARE(ColourGrid(g.m, s), e.colours);
+            if (listed && !e.colours.isEmpty()) QCOMPARE(Grid(g.m, s, true), e.colours);
         }
         QCOMPARE(Q(g.m.view.StatusText), e.status);
     }

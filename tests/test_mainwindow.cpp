@@ -152,7 +152,7 @@ private slots:
         const qsizetype asked = win.platform.asked.size();
         win.m.EndRun();
         QVERIFY(!undoOffered && win.platform.asked.size() == asked);
-        QVERIFY(win.m.IsEditMode() && !ColourGrid(win.m, 0).contains("Kw"));
+        QVERIFY(win.m.IsEditMode() && !Grid(win.m, 0, true).contains("Kw"));
         QCOMPARE(Q(win.m.view.LBInput + "|" + win.m.view.LBNum + "|" + win.m.view.LBLog[0]), "|0|");
     }
 

@@ -138,6 +138,27 @@ private slots:
                  qPrintable(stdOut));
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).split('\n').front(), firstErrorLine);
     }
+
+    // The random source is seeded at start from the clock and an entropy source; a fill reseeds it from the
+    // clock alone. Fault mended: every start rolled the same numbers.
+    void seeding() {
+        const auto draws = [](std::uint64_t time, std::uint32_t noise, bool fill) {
+            QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
+            modMain m(platform);
+            m.run.SysSetting = Setting(0, 0, 99);
+            if (fill) m.FillCurrentSheetRandom();
+            QString out = Grid(m, 0, false) + "|";
+            for (int i = 0; i < 8; ++i)
+                out += QString::number(platform.Rnd()) + " ";
+            return out;
+        };
+        for (const bool fill : {false, true}) {
+            const QString first = draws(1000000, 7, fill);
+            QCOMPARE(draws(1000000, 7, fill), first);         // nothing else feeds the seed
+            QCOMPARE(draws(1000000, 8, fill) == first, fill); // in the same microsecond: the entropy, at start only
+            QVERIFY(draws(2000000, 7, fill) != first);
+        }
+    }
 };
 
 QTEST_MAIN(TestStartUp)
