@@ -42,6 +42,16 @@ inline void NewDocument(modMain& m) { m.ClearDocument(); }
 #endif
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+// A data table's row, its cells in column order; literal texts become QString.
+template <class T> auto RowCell(const T& v) {
+    if constexpr (std::is_convertible_v<T, const char*>)
+        return QString(v);
+    else
+        return v;
+}
+template <class... T> void Row(const QString& name, const T&... cells) {
+    (QTest::newRow(qPrintable(name)) << ... << RowCell(cells));
+}
 
 // The program's platform answering questions from a queue (empty: Yes), recorded as "prompt | title | style";
 // onAsk runs under the next question, onYield inside the next yield; Rnd gives scripted values, then seeded ones.

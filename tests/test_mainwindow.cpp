@@ -34,14 +34,18 @@ template <class T> bool Deleted(const QPointer<T>& d) {
 struct Window : Game {
     std::unique_ptr<frmMain> w;
     explicit Window(SettingRecord s = {0, 0, 99}) : Game(s), w(new frmMain(m, platform)) { ShowActive(w.get()); }
-    // R, L, U, D arrows, T tab, B backtab, E enter; anything else as typed.
+    // R, L, U, D arrows, T tab, B backtab, E enter, k the next key on the keypad; anything else as typed.
     void keys(const QString& sequence) {
         const Qt::Key named[] = {Qt::Key_Right, Qt::Key_Left,    Qt::Key_Up,    Qt::Key_Down,
                                  Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_Return};
-        for (QChar ch : sequence) {
+        for (qsizetype k = 0; k < sequence.size(); ++k) {
+            const bool keypad = sequence[k] == 'k';
+            const QChar ch = sequence[k += keypad];
             const auto i = QString("RLUDTBE").indexOf(ch);
             QTest::keyClick(w.get(), i < 0 ? Qt::Key(ch.unicode()) : named[i],
-                            ch == 'B' ? Qt::ShiftModifier : Qt::NoModifier);
+                            ch == 'B' ? Qt::ShiftModifier
+                            : keypad  ? Qt::KeypadModifier
+                                      : Qt::NoModifier);
         }
     }
     QString text(int box) const { return w->cell(box)->text(); }
@@ -77,46 +81,51 @@ private slots:
         QCOMPARE(box.button(QMessageBox::No)->text(), "いいえ(&N)");
     }
 
-    void keysInEditMode_data() {
-        QTest::addColumn<int>("from");
+    void keys_data() {
+        QTest::addColumn<int>("from"); // -1: a typed run begun
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("to");
-        QTest::addColumn<QString>("texts"); // cells 0 and 1, whether the document changed
-        QTest::newRow("last two digits, no leading zero, a move starts anew") << 0 << "100R05" << 1 << "0|5 changed";
-        QTest::newRow("@ and an edge keep the digits typed") << 0 << "5@L3" << 0 << "53| changed";
-        QTest::newRow("tab wraps to the first sheet") << 187 << "T" << 12 << "|";
-        QTest::newRow("tab into the last cell does not wrap") << 174 << "T" << 199 << "|";
-        QTest::newRow("enter after an arrow into the next sheet stays in it") << 4 << "RE" << 26 << "|";
-        QTest::newRow("shift+tab wraps to the last sheet") << 3 << "B" << 178 << "|";
-        QTest::newRow("enter wraps within the sheet") << 49 << "E" << 25 << "|";
+        QTest::addColumn<QString>("texts"); // cells 0 and 1, whether changed; in a run LBInput/LBNum/NumLog 0 and 1
+        Row("last two digits, no leading zero, a move starts anew", 0, "100R05", 1, "0|5 changed");
+        Row("@ and an edge keep the digits typed", 0, "5@L3", 0, "53| changed");
+        Row("tab wraps to the first sheet", 187, "T", 12, "|");
+        Row("tab into the last cell does not wrap", 174, "T", 199, "|");
+        Row("enter after an arrow into the next sheet stays in it", 4, "RE", 26, "|");
+        Row("shift+tab wraps to the last sheet", 3, "B", 178, "|");
+        Row("enter wraps within the sheet", 49, "E", 25, "|");
+        // Enter right after a call does nothing; a digit after a call starts afresh.
+        Row("run: last two digits, Enter or keypad separator calls", -1, "123EEk1k2k,4", 0, "4/2/12 23");
     }
-    void keysInEditMode() {
+    void keys() {
         QFETCH(int, from);
         QFETCH(QString, keys);
         Window win;
-        win.click(from);
+        from < 0 ? win.w->action("mn_Start")->trigger() : win.click(from);
         QWidget* focus = QApplication::focusWidget();
         win.keys(keys);
         QCOMPARE(QApplication::focusWidget(), focus); // keys never move the focus
-        QTEST(int(win.m.view.CurBox), "to");
-        QVERIFY(win.m.view.BBox[win.m.view.CurBox].BackColor == Colour::Navy &&
-                (from == win.m.view.CurBox || win.m.view.BBox[from].BackColor == Colour::White));
-        QTEST(win.text(0) + "|" + win.text(1) + (win.m.doc.DocChanged ? " changed" : ""), "texts");
+        const DisplayModel& v = win.m.view;
+        QTEST(int(v.CurBox), "to");
+        QVERIFY(from < 0 || (v.BBox[v.CurBox].BackColor == Colour::Navy &&
+                             (from == v.CurBox || v.BBox[from].BackColor == Colour::White)));
+        QTEST(from < 0
+                  ? Q(v.LBInput + "/" + v.LBNum) + QString("/%1 %2").arg(win.m.run.NumLog[0]).arg(win.m.run.NumLog[1])
+                  : win.text(0) + "|" + win.text(1) + (win.m.doc.DocChanged ? " changed" : ""),
+              "texts");
     }
 
     // Key events as X11 delivers them: the symbol after Shift or AltGr, and the key's own scan code.
     // Found as a fault: Shift+4 typed nothing, because the symbol "$" is no digit.
     void keysWithNativeCodes_data() {
         QTest::addColumn<NativeKey>("k");
-        const auto row = [](const char* name, const NativeKey& k) { QTest::newRow(name) << k; };
         const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
-        row("shift+4 on a US layout types 4", {Qt::Key_Dollar, shift, "$", 13, "4 0"});
-        row("a French top-row key types its digit", {Qt::Key_Eacute, 0, "é", 11, "2 0"});
-        row("shift+2 on a US layout is the free hole", {Qt::Key_At, shift, "@", 11, "@ 0"});
-        row("a shifted symbol of another key types nothing", {Qt::Key_Dollar, shift, "$", 0, " 0"});
-        row("keypad 7", {Qt::Key_7, keypad, "7", 79, "7 0"});
-        row("keypad separator moves on", {Qt::Key_Comma, keypad, ",", 129, " 1"});
-        row("ctrl+tab moves nowhere", {Qt::Key_Tab, Qt::ControlModifier, "\t", 23, " 0"});
+        Row("shift+4 on a US layout types 4", NativeKey{Qt::Key_Dollar, shift, "$", 13, "4 0"});
+        Row("a French top-row key types its digit", NativeKey{Qt::Key_Eacute, 0, "é", 11, "2 0"});
+        Row("shift+2 on a US layout is the free hole", NativeKey{Qt::Key_At, shift, "@", 11, "@ 0"});
+        Row("a shifted symbol of another key types nothing", NativeKey{Qt::Key_Dollar, shift, "$", 0, " 0"});
+        Row("keypad 7", NativeKey{Qt::Key_7, keypad, "7", 79, "7 0"});
+        Row("keypad separator moves on", NativeKey{Qt::Key_Comma, keypad, ",", 129, " 1"});
+        Row("ctrl+tab moves nowhere", NativeKey{Qt::Key_Tab, Qt::ControlModifier, "\t", 23, " 0"});
     }
     void keysWithNativeCodes() {
         QFETCH(NativeKey, k);
@@ -329,22 +338,19 @@ private slots:
         QTest::addColumn<QString>("payload");
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("outcome");
-        const auto row = [](const char* name, const char* payload, const char* situation, const char* outcome) {
-            QTest::newRow(name) << QString(payload) << QString(situation) << QString(outcome);
-        };
-        row("one .bng, unchanged: opened", "UP.BNG", "", "taken, UP.BNG [42]");
-        row("changed: Open's question first, Yes saves", "in.bng", "changed", "taken, in.bng [42], wrote cur.bng");
-        row("changed, No: opened unsaved", "in.bng", "changed No", "taken, in.bng [42]");
-        row("changed, Cancel: nothing changes", "in.bng", "changed Cancel", "taken, same");
-        row("during a run: refused", "in.bng", "run", "refused, same");
-        row("under a modal dialog: refused", "in.bng", "modal", "refused, same");
-        row("a run begun before the queued Open: nothing opened", "in.bng", "run after drop", "taken, same");
-        row("a move-only drag: refused, the file manager would delete the file", "in.bng", "move only",
+        Row("one .bng, unchanged: opened", "UP.BNG", "", "taken, UP.BNG [42]");
+        Row("changed: Open's question first, Yes saves", "in.bng", "changed", "taken, in.bng [42], wrote cur.bng");
+        Row("changed, No: opened unsaved", "in.bng", "changed No", "taken, in.bng [42]");
+        Row("changed, Cancel: nothing changes", "in.bng", "changed Cancel", "taken, same");
+        Row("during a run: refused", "in.bng", "run", "refused, same");
+        Row("under a modal dialog: refused", "in.bng", "modal", "refused, same");
+        Row("a run begun before the queued Open: nothing opened", "in.bng", "run after drop", "taken, same");
+        Row("a move-only drag: refused, the file manager would delete the file", "in.bng", "move only",
             "refused, same");
-        row("two files: refused", "in.bng UP.BNG", "", "refused, same");
-        row("a folder named like a document: refused", "dir.bng", "", "refused, same");
-        row("a remote file: refused", "https://example.org/in.bng", "", "refused, same");
-        row("plain text: refused", "text:in.bng", "", "refused, same");
+        Row("two files: refused", "in.bng UP.BNG", "", "refused, same");
+        Row("a folder named like a document: refused", "dir.bng", "", "refused, same");
+        Row("a remote file: refused", "https://example.org/in.bng", "", "refused, same");
+        Row("plain text: refused", "text:in.bng", "", "refused, same");
     }
     void drop() {
         QFETCH(QString, payload);
@@ -445,7 +451,8 @@ private slots:
         row("50 and 60: lowest bar at 36, labels keep 50", {1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
         row("escape presses Default and stays open", {1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
         // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
-        row("Tab reaches both bars after the run mode, then OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
+        row("Tab reaches both bars after the run mode, drawn focused, then OK", {0, 0, 99}, "TTT",
+            "CmdOK OK 0 0 99 0 99 100");
         // The horizontal arrows moved the wrong way.
         row("right and down arrows add 1, left and up take 1", {0, 10, 99}, "TRRLUDD", "HSMinMax0 OK 0 12 99 12 99 88");
         row("Page Down adds 10, Page Up takes 10", {0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
@@ -467,8 +474,14 @@ private slots:
         const Qt::Key named[] = {Qt::Key_Tab,  Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,
                                  Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
                                  Qt::Key_End,  Qt::Key_Escape, Qt::Key_Return};
-        for (const QChar k : keys.mid(keys.startsWith('r')) + (keys.endsWith('X') ? "" : "K")) // K: Enter, OK anywhere
+        auto* high = Child<QScrollBar>(d, "HSMinMax1");
+        const QImage unfocused = high->grab().toImage();
+        for (const QChar k : keys.mid(keys.startsWith('r')) + (keys.endsWith('X') ? "" : "K")) { // K: Enter, OK
             Press(d, named[QString("TLRUDPNHEXK").indexOf(k)]);
+            // The style draws no focus on a scroll bar; the dialog does.
+            if (d->focusWidget() == high && high->value() == before.MaxNumber)
+                QVERIFY(high->grab().toImage() != unfocused);
+        }
         g.m.Refresh(); // the dialog hears of the run now
         const bool saved = !keys.endsWith('X') && !keys.startsWith('r');
         const auto bar = [&](int i) { return Child<QScrollBar>(d, QString("HSMinMax%1").arg(i))->value(); };
@@ -484,17 +497,6 @@ private slots:
                 g.m.view.RandRunPressed == (saved && shown.RunMode));
         if (!saved) Child<QPushButton>(d, "CmdCancel")->click(); // Cancel stores nothing
         QVERIFY(Deleted(d));
-    }
-
-    // The style draws no focus on a scroll bar; the dialog draws it, so the focused bar looks different.
-    void focusedBarIsDrawnDifferently() {
-        Game g;
-        frmOption d(g.m, g.platform);
-        ShowActive(&d);
-        auto* bar = Child<QScrollBar>(&d, "HSMinMax1");
-        const QImage unfocused = bar->grab().toImage();
-        bar->setFocus(Qt::TabFocusReason);
-        QVERIFY(bar->hasFocus() && bar->grab().toImage() != unfocused);
     }
 
     // The sheets' figures and their ten most frequent numbers, ranked in competition style.
@@ -533,23 +535,24 @@ private slots:
 
     void rename_data() {
         QTest::addColumn<Rename>("r");
-        const auto row = [](const char* name, const Rename& r) { QTest::newRow(name) << r; };
-        row("sheet selected meanwhile is renamed", {"Neu", "Neu", {}, 0, 180});
-        row("escape changes nothing", {"Neu", "Sheet 3", {}, 50, -1, Qt::Key_Escape});
+        Row("sheet selected meanwhile is renamed", Rename{"Neu", "Neu", {}, 0, 180});
+        Row("escape changes nothing", Rename{"Neu", "Sheet 3", {}, 50, -1, Qt::Key_Escape});
         // Names the sheet document cannot hold used to be accepted and broke the saved file.
-        row("pasted line break refused", {"ab", "ab", "a\nb"});
-        row("pasted character without CP932 form refused", {"ab", "ab", "é"});
-        row("pasted half-width kana and kanji accepted", {"ab", "abｼｰﾄ名", "ｼｰﾄ名"});
-        row("nothing beyond 16 characters", {"ab", "abcdefghijklmnop", "cdefghijklmnopq"});
+        Row("pasted line break refused", Rename{"ab", "ab", "a\nb"});
+        Row("pasted character without CP932 form refused", Rename{"ab", "ab", "é"});
+        Row("pasted half-width kana and kanji accepted", Rename{"ab", "abｼｰﾄ名", "ｼｰﾄ名"});
+        Row("nothing beyond 16 characters", Rename{"ab", "abcdefghijklmnop", "cdefghijklmnopq"});
         // A loaded name longer than 16 used to be cut to 16 by OK.
         const QString long20 = "ABCDEFGHIJKLMNOPQRST";
-        row("unchanged long loaded name kept whole", {.typed = "", .name = long20, .start = long20});
-        row("a shortened long name does not grow back", {.typed = "\b\bx", .name = long20.left(18), .start = long20});
+        Row("unchanged long loaded name kept whole", Rename{.typed = "", .name = long20, .start = long20});
+        Row("a shortened long name does not grow back",
+            Rename{.typed = "\b\bx", .name = long20.left(18), .start = long20});
         // "¥" and "〜" were stored and came back from the file as "\" and "～".
-        row("typed yen sign and wave dash become their storable twins, replacing the name", {"¥500〜", "￥500～"});
+        Row("typed yen sign and wave dash become their storable twins, replacing the name",
+            Rename{"¥500〜", "￥500～"});
         // A starting name that already failed the check let any paste through to the sheet.
-        row("TAB in the starting name: paste taken by the box, refused at OK",
-            {.typed = "", .name = "a\tb", .pasted = "x", .start = "a\tb", .refused = true});
+        Row("TAB in the starting name: paste taken by the box, refused at OK",
+            Rename{.typed = "", .name = "a\tb", .pasted = "x", .start = "a\tb", .refused = true});
     }
     void rename() {
         QFETCH(Rename, r);
