@@ -59,8 +59,7 @@ struct NativeKey {
     int scanCode;
     QString expected;
 };
-// The rename dialog opened on a cell's sheet (named start, when given, with the cursor then put at its end);
-// typing ('\b' Backspace), pasting, another cell selected, then a key.
+// The rename dialog on a cell's sheet (named start, cursor at its end), typing ('\b' Backspace), paste, a key.
 struct Rename {
     QString typed, name, pasted = {}; // name: the sheet's name afterwards
     int openBox = 0, moveTo = -1, key = Qt::Key_Return;
@@ -114,8 +113,7 @@ private slots:
               "texts");
     }
 
-    // Key events as X11 delivers them: the symbol after Shift or AltGr, and the key's own scan code.
-    // Found as a fault: Shift+4 typed nothing, because the symbol "$" is no digit.
+    // Key events as X11 delivers them, with the key's own scan code. Found as a fault: Shift+4 typed nothing.
     void keysWithNativeCodes_data() {
         QTest::addColumn<NativeKey>("k");
         const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
@@ -144,8 +142,8 @@ private slots:
         QCOMPARE(Q(run.m.view.LBInput), digit == "@" ? QString() : digit);
     }
 
-    // Found as a fault: a click on the candidate box inside the end of a run's yield called a number
-    // after the colours were reset, and its hits stayed in edit mode; the take-back was offered there too.
+    // Found as a fault: a click on the candidate box inside the end of a run's yield called a number after the
+    // colours were reset, and its hits stayed in edit mode; the take-back was offered there too.
     void noCallWhileTheRunEnds() {
         Window win;
         SetSheet(win.m, 0, "5 7 9 11 13");
@@ -165,9 +163,8 @@ private slots:
         QCOMPARE(Q(win.m.view.LBInput + "|" + win.m.view.LBNum + "|" + win.m.view.LBLog[0]), "|0|");
     }
 
-    // Edit commands by real keys, buttons and the sheets' menu on a first sheet "名前" holding 7, 8 and 9: cells 0,
-    // 1, 12 and 62 ("*" any number), the current box, the first sheet's name, the titles of the questions asked, the
-    // changed mark, the run-mode button pressed (R or N) and whether the settings were written.
+    // Edit commands on a first sheet "名前" of 7, 8, 9: cells 0, 1, 12, 62 ("*" any number), the current box, the
+    // sheet's name, the questions' titles, the changed mark, the run mode pressed, whether settings were written.
     void editCommands_data() {
         QTest::addColumn<Steps>("steps");
         QTest::addColumn<QString>("expected");
@@ -223,10 +220,8 @@ private slots:
                  expected);
     }
 
-    // A typed game begun by F5 and ended through the toolbar's real buttons: what edit mode and a run enable among
-    // menu items and buttons, in order. During
-    // the run every edit and file shortcut does nothing, and F6 asks to end it. Ctrl+Z asks, then takes the latest
-    // call back; it is offered only while the run is running with a call, never paused.
+    // A typed game begun by F5, ended by the toolbar's buttons: what each mode enables; in a run edit and file
+    // shortcuts do nothing, F6 asks to end it, Ctrl+Z (offered only while running, never paused) takes a call back.
     void realRunGameThroughTheToolbar() {
         Window win;
         auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
@@ -278,8 +273,7 @@ private slots:
         QCOMPARE(enabled(), "1111111001 111110111111");
     }
 
-    // Each button shows its own words as tooltip and accessible name, while the menu item it shares keeps its
-    // caption and shows no icon.
+    // Each button's own words as tooltip and accessible name; the menu item it shares keeps its caption, no icon.
     void toolbarButtonsKeepTheirWords() {
         Window win;
         auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
@@ -295,8 +289,8 @@ private slots:
         QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");
     }
 
-    // A drawn game by double clicks as the window system delivers them; found as a fault: the release that ends
-    // one called a second number. End's question, answered No, stays a while: the roulette rolls on, paused.
+    // Double clicks as the window system sends them (found as a fault: the last release called again); under
+    // End's question, answered No, the roulette rolls on, paused.
     void randRunGameByDoubleClicks() {
         Window win(Setting(1, 0, 99));
         auto* input = Child<CellLabel>(win.w.get(), "LBInput");
@@ -331,9 +325,8 @@ private slots:
         QVERIFY(!win.w->timer1().isActive());
     }
 
-    // Drops as the file manager makes them, on "cur.bng" whose first sheet begins 1 2 3: whether the drag was taken,
-    // then "same" or the file title and first cell opened, whether cur.bng was saved. The monkey drops too: a run
-    // refuses, only .bng is taken. Payload: file names in the documents' folder or URLs, "text:" plain text.
+    // Drops as the file manager makes them, on "cur.bng" beginning 1 2 3: whether taken, "same" or the file title
+    // and first cell opened, whether cur.bng was saved. Payload: file names or URLs, "text:" plain text.
     void drop_data() {
         QTest::addColumn<QString>("payload");
         QTest::addColumn<QString>("situation");
@@ -400,11 +393,8 @@ private slots:
         QCOMPARE(win.platform.asked.filter(" | 51").size(), situation.startsWith("changed") ? 1 : 0);
     }
 
-    // Without a help file a message, no crash; a FIFO at its name is no help file and must not block the window
-    // (found as a fault); a file put there later is read at the next command. The keyword search as the operator
-    // uses it: Alt+K reaches the box, the forms the menus write (half-width katakana) find what the full-width ones
-    // find, also full-width capitals as ASCII; Escape closes the window. Found as faults: the label showed a literal
-    // "&K", half-width forms found nothing.
+    // No help file, or a FIFO there (found blocking the window): a message; a file put there later is read. Alt+K
+    // reaches the search (found showing "&K"), half-width and full-width forms find alike; Escape closes.
     void help() {
         Window win;
         const QString file = win.dir.filePath("numbalo.hlp");
@@ -437,9 +427,8 @@ private slots:
         QVERIFY(Deleted(help));
     }
 
-    // The options dialog on stored settings, by keys: Tab reaches the bars after the run-mode buttons and before
-    // OK; arrows step by 1, Page Up/Down by 10, Home/End go to the ends, and the spacing rule follows. Then Enter
-    // (unless the keys end in Escape), which stores the bars and rewrites the settings file even if nothing changed.
+    // The options dialog by keys, then Enter (unless the keys end in Escape), which stores the bars and rewrites the
+    // settings file even if nothing changed.
     void options_data() {
         QTest::addColumn<QList<int>>("settings"); // mode, lowest, highest
         // T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape; r: a run starts unheard.
@@ -585,8 +574,7 @@ private slots:
         QVERIFY(Deleted(d));
     }
 
-    // Found as a fault: Qt's save dialog stayed open without a word on a name too long for the folder (counting
-    // characters where the file system counts bytes: 100 kanji are 300 bytes). Now it says so and stays open.
+    // Found as a fault: the save dialog stayed silent on a name too long in bytes (100 kanji are 300).
     void saveDialogRefusesATooLongName() {
         Game g;
         QtFileDialogs dialogs(nullptr, g.m.AppFolder);
@@ -608,22 +596,9 @@ private slots:
         QCOMPARE(said, QStringList{"ﾌｧｲﾙ名が長すぎます。"});
     }
 
-    // Found as a fault: Escape closed them. Without a cancel-key button Escape leaves the dialog open; Enter and
-    // the button still close it.
-    void escapeDoesNothingInInformationAndVersion() {
-        Game g;
-        for (const bool info : {true, false}) {
-            QPointer<QDialog> d = info ? static_cast<QDialog*>(new frmInfo(g.m)) : new frmVer;
-            ShowActive(d);
-            Press(d, Qt::Key_Escape);
-            QVERIFY(!Deleted(d) && d->isVisible());
-            info ? Press(d, Qt::Key_Return) : d->findChild<QPushButton*>()->click();
-            QVERIFY(Deleted(d));
-        }
-    }
-
-    // The dialogs through the main window's commands at 10..60: information and options do nothing when already
-    // open, rename reloads the current sheet's name, version comes to the front; options outlive the main window.
+    // The dialogs' commands at 10..60: information and options do nothing when open, rename reloads the current
+    // sheet's name, version comes to the front; options outlive the main window. Found as a fault: Escape closed
+    // information and version, which have no cancel button; Enter and their button close them.
     void commandsOnOpenDialogs() {
         Window win(Setting(0, 10, 60));
         frmMain& w = *win.w;
@@ -642,6 +617,7 @@ private slots:
         QCOMPARE(commands(), "10 60 51 - 10 Sheet 1/Sheet 1");
         QPointer<frmOption> options = w.findChild<frmOption*>();
         QPointer<frmVer> version = w.findChild<frmVer*>();
+        QPointer<frmInfo> info = w.findChild<frmInfo*>();
         QTRY_COMPARE(QApplication::activeWindow(), version.data());
         Child<QScrollBar>(options, "HSMinMax0")->setValue(20);
         SetSheet(win.m, 0, "5");
@@ -656,8 +632,14 @@ private slots:
         QTest::mouseClick(Child<QPushButton>(options, "CmdOK"), Qt::LeftButton);
         QTRY_VERIFY(!options);
         QCOMPARE(win.Read(kSettingsFileName), SettingsFile(0, 20, 60));
-        for (QWidget* top : QApplication::topLevelWidgets()) // the other dialogs outlived the window too
-            if (qobject_cast<QDialog*>(top)) delete top;
+        for (QPointer<QDialog> d : {QPointer<QDialog>(info), QPointer<QDialog>(version)}) {
+            ShowActive(d);
+            Press(d, Qt::Key_Escape);
+            QVERIFY(!Deleted(d) && d->isVisible());
+            d == info ? Press(d, Qt::Key_Return) : d->findChild<QPushButton*>()->click();
+            QVERIFY(Deleted(d));
+        }
+        delete w.findChild<frmInput*>(); // rename outlived the window too
     }
 };
 
