@@ -1,15 +1,9 @@
-// The document, settings and recovery files at the file system's edges, and the recovery keeper. Faults mended: a
-// FIFO hung the window, /dev/zero and 1 GB files were read whole, a short write replaced the old file, writes followed
-// links, replaced FIFOs and devices, took files from owners, parted hard links, failed on long names and in read-only
-// folders, and a non-UTF-8 folder became "/"; a full disk cut a hard-linked document, a failed folder sync after the
-// rename was taken for a failed write, and English system texts stood in Japanese messages. The document commands
-// with their save-changes question.
+// The document, settings and recovery files at the file system's edges, the recovery keeper, and the document
+// commands with their save-changes question.
 #include "cp932.h"
 #include "fixture.h"
 #include "recoveryfile.h"
 #include "recoverykeeper.h"
-
-#include <QRandomGenerator>
 
 #include <atomic>
 #include <csignal>
@@ -26,7 +20,6 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utime.h>
 
 namespace {
 bool failFolderSync = false;
@@ -201,8 +194,8 @@ private slots:
                 seen << Q(*t);
         QVERIFY2(BytesRead() - read < 300 << 10, "read on beyond what a file can hold");
         QTEST(seen.join(' '), "taken");
-        // Settings refused or missing: the defaults, written unless something else stands there (a link's target
-        // kept). A refused document is reported and changes nothing.
+        // Settings refused or missing: the defaults, written unless something else stands there. A refused document
+        // is reported and changes nothing.
         const bool defaults = settings && seen[0] == "0 0 99" && kind != "link";
         QVERIFY(settings ? kind == "fifo" || g.Read(file) == (defaults ? SettingsFile(0, 0, 99) : bytes)
                          : g.m.doc.DocChanged == (seen.isEmpty() ? -1 : 0));
@@ -311,15 +304,11 @@ private slots:
         QTest::addColumn<QString>("kind"); // as Place makes it
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("words");
-        const auto row = [](const char* name, const char* disk, const char* kind, const QString& file,
-                            const char* words) {
-            QTest::newRow(name) << QString(disk) << QString(kind) << file << words;
-        };
         const char* full = "ﾃﾞｨｽｸの空き容量が足りません。";
-        row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
-        row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
-        row("a read-only disk", "read-only", "file", "d.bng", "読み取り専用のﾃﾞｨｽｸです。");
-        row("a name too long", "", "absent", QString(252, 'a') + ".bng", "ﾌｧｲﾙ名が長すぎます。");
+        Row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
+        Row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
+        Row("a read-only disk", "read-only", "file", "d.bng", "読み取り専用のﾃﾞｨｽｸです。");
+        Row("a name too long", "", "absent", QString(252, 'a') + ".bng", "ﾌｧｲﾙ名が長すぎます。");
     }
     void saveFailures() {
         QFETCH(QString, disk);
@@ -367,7 +356,7 @@ private slots:
     }
 
     // A recovery file refused whole and set aside: faults the fuzz target or a review found, and bounds it cannot
-    // reach. (What is not a regular file is read and written as the settings rows above prove.)
+    // reach.
     void recoveryRefused_data() {
         QTest::addColumn<QByteArray>("text");
         const auto edit = [](const char* row, const QByteArray& from, const QByteArray& to) {
@@ -393,8 +382,7 @@ private slots:
         QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::None);
     }
 
-    // Every state the program can reach comes back from its recovery file as it was. Found as a fault: names were
-    // bounded by their UTF-8 size, where a document counts CP932 bytes, so 1,400 kanji made the file unusable.
+    // Every reachable state comes back from its recovery file. Found as a fault: names bounded by UTF-8 size.
     void recoveryRoundTrip() {
         QRandomGenerator rng(25);
         const std::vector<std::string> pieces{"漢", "ｶﾅ", "かな", "a", ",", "%", "\t", "～"};
@@ -428,12 +416,8 @@ private slots:
         }
     }
 
-    // t type, x clear, r fill at random, w wait for the edit write, s save, D drawn mode, S start, T 20 roulette
-    // ticks, L stop the roulette, C call 7, E end, n New (No), f close; after each step the file is 0 none, + written
-    // anew, = the same. In turn: edits wait for a burst's end; clear, fill and save (found as a fault: they marked
-    // the document after their last notice); a run is written at once, its end removes it on an unchanged document,
-    // keeps it on a changed one; New (No) removes it; ticks never write, a drawn call does; a write whose folder sync
-    // F fails still counts as written, so a save removes it (found as a fault); a normal close removes it.
+    // After each step the recovery file is 0 none, + written anew, = the same. Found as faults: clear, fill and save
+    // marked the document after their last notice; a write whose folder sync failed was not counted as written.
     void recoveryLifetime() {
         const QString steps = "ttwsFtwsFxwsrwsSCEtwSCEnDSTwLEtwftw", expected = "00+000+000+00+0++00++++00+==+00+000";
         Game k;
@@ -478,12 +462,8 @@ private slots:
         QCOMPARE(seen, expected);
     }
 
-    // Yes restores, counting a saved document gone or changed on disk as changed, and one whose name now holds no
-    // sheet document as untitled; No keeps the file one generation back; an unusable one is set aside with a
-    // message; where something not a regular file stands at that name, the file stays for the next start and is
-    // never written over. A copy without the lock neither asks, nor writes, nor deletes; a lock nobody holds is
-    // taken whatever it holds; a copy that can keep no recovery file says so. (recovery_kill.sh proves a killed
-    // owner's lock is taken over.) Found as faults: an empty lock, a non-UTF-8 folder and No lost recovery.
+    // The offer at start; a copy without the lock neither asks, writes nor deletes (recovery_kill.sh proves a killed
+    // owner's lock is taken over). Found as faults: an empty lock, a non-UTF-8 folder and No lost recovery.
     void recoveryOffer_data() {
         QTest::addColumn<QString>("disk");     // the document, the recovery files, the lock or the folder now
         QTest::addColumn<QString>("expected"); // what was asked: the files left
@@ -493,24 +473,21 @@ private slots:
                       off = "このﾌｫﾙﾀﾞには書き込めないため、強制終了したときに内容を復元できません。 | "
                             "Zarvello Quorvex 98 | 48" +
                             start;
-        const auto row = [](const char* name, const char* disk, const QString& expected) {
-            QTest::newRow(name) << QString(disk) << expected;
-        };
-        row("Yes: the saved file still holds the sheets", "same", ask + "numbalo.rcv");
-        row("Yes: the saved file is gone", "gone", ask + "numbalo.rcv");
-        row("Yes: the saved file holds other sheets", "other", ask + "numbalo.rcv");
-        row("Yes: no sheet document stands at the name, so untitled", "replaced", ask + "numbalo.rcv");
-        row("Yes: in a folder whose name is not UTF-8", "not UTF-8", ask + "numbalo.rcv");
-        row("Yes: an empty lock file that nobody holds", "empty lock", ask + "numbalo.rcv");
-        row("No keeps it as .old", "No", ask + "numbalo.rcv.old");
-        row("No with a FIFO at .old: it stays", "No, FIFO at .old", ask.chopped(2) + start + " numbalo.rcv.old");
-        row("an unusable file is set aside", "unusable", bad + ": numbalo.rcv.bad");
-        row("an unusable file with a link at .bad: it stays", "unusable, link at .bad",
+        Row("Yes: the saved file still holds the sheets", "same", ask + "numbalo.rcv");
+        Row("Yes: the saved file is gone", "gone", ask + "numbalo.rcv");
+        Row("Yes: the saved file holds other sheets", "other", ask + "numbalo.rcv");
+        Row("Yes: no sheet document stands at the name, so untitled", "replaced", ask + "numbalo.rcv");
+        Row("Yes: in a folder whose name is not UTF-8", "not UTF-8", ask + "numbalo.rcv");
+        Row("Yes: an empty lock file that nobody holds", "empty lock", ask + "numbalo.rcv");
+        Row("No keeps it as .old", "No", ask + "numbalo.rcv.old");
+        Row("No with a FIFO at .old: it stays", "No, FIFO at .old", ask.chopped(2) + start + " numbalo.rcv.old");
+        Row("an unusable file is set aside", "unusable", bad + ": numbalo.rcv.bad");
+        Row("an unusable file with a link at .bad: it stays", "unusable, link at .bad",
             bad + start + " numbalo.rcv.bad");
-        row("a second copy: it leaves the file alone", "second copy", start.mid(3));
-        row("a FIFO as the lock: no recovery, said", "FIFO lock", off);
-        row("a link as the lock: no recovery, said", "link lock", off);
-        row("a read-only disk: no recovery, said", "read-only", off);
+        Row("a second copy: it leaves the file alone", "second copy", start.mid(3));
+        Row("a FIFO as the lock: no recovery, said", "FIFO lock", off);
+        Row("a link as the lock: no recovery, said", "link lock", off);
+        Row("a read-only disk: no recovery, said", "read-only", off);
     }
     void recoveryOffer() {
         QFETCH(QString, disk);
@@ -575,8 +552,8 @@ private slots:
         QCOMPARE(ReadBytes(rcv), left.contains("numbalo.rcv") ? file : "<unreadable>");
     }
 
-    // A save SIGKILLed at a random instant (a child saves every kind of file in a loop) leaves every file whole, old
-    // or new version, and temporary files do not pile up. NUMBALO_LONG=1 makes 1,000 kills instead of 40.
+    // A child saving every kind of file, SIGKILLed at random, leaves each whole, old or new, and no pile of
+    // temporary files. NUMBALO_LONG=1 makes 1,000 kills instead of 40.
     void killedSaveLeavesOneWholeVersion() {
         const int kills = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 1000 : 40;
         Game g;
@@ -590,8 +567,7 @@ private slots:
                 QVERIFY(kKinds[k].save(g.m));
                 versions[k][version] = g.Read(kKinds[k].file);
             }
-        // Each kill lands after a random number of the child's whole saves, then at a random instant within about
-        // two saves: every kind and version is exposed however much slower a forked child of a build saves.
+        // After a random number of whole saves, at a random instant within about two: every kind and version exposed.
         const auto spread = static_cast<quint32>(std::max<qint64>(2000, 1000 * cycle.elapsed() / 3));
         auto* progress = static_cast<std::atomic<long>*>( // saves the child started and finished, shared
             mmap(nullptr, 2 * sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
@@ -633,8 +609,7 @@ private slots:
         qInfo("%d kills after %d whole saves, %d mid-save, %d files left beside", kills, saves, midSave,
               int(strays.size()));
         QVERIFY2(midSave > 0, "no kill landed inside a save");
-        // A leftover the next save of its file reuses is harmless; one more with every killed save fills the
-        // folder. Found as a fault: a new random name with each save piled them up.
+        // A leftover the next save reuses is harmless. Found as a fault: a new name with each save piled them up.
         QVERIFY2(strays.size() <= 3, qPrintable("temporary files pile up: " + strays.values().join(", ")));
         for (const auto& counts : seen) // both versions, told apart, were exposed to kills
             QVERIFY(counts[0] > 0 && counts[1] > 0);
@@ -642,9 +617,7 @@ private slots:
 
     void command_data() {
         QTest::addColumn<Command>("c");
-        // "same": nothing changed, or the document's file title and first cell; files now holding the sheets;
-        // an error reported; save dialogs shown; whether the window may not close.
-        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("outcome"); // "same" or file title [first cell]; files written; error; dialogs
         const auto row = [](const char* name, const char* command, Command c, const char* outcome) {
             c.command = command;
             QTest::newRow(name) << c << QString(outcome);
@@ -659,8 +632,7 @@ private slots:
         row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
         row("Open: changed untitled, Yes with Save As cancelled still opens", "Open",
             {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
-        // Faults mended: a refused file took over folder, name and caption and cleared
-        // DocChanged; a failed save was followed by replacing the sheets.
+        // Faults mended: a refused file took over the name and cleared the mark; a failed save let the sheets go.
         row("Open: refused file keeps everything", "Open", {.answer = vbNo, .chosen = "bad.bng"}, "same, reported");
         row("Open: failed save reads nothing", "Open", {.failSave = true, .answer = vbYes}, "same, reported");
         row("Close: unchanged closes without a question", "Close", {.changed = false}, "same");
