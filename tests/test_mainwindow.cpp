@@ -220,9 +220,10 @@ private slots:
                  expected);
     }
 
+    // Each button's own words as tooltip and accessible name, the menu item it shares keeps its caption and no icon.
     // A typed game begun by F5, ended by the toolbar's buttons: what each mode enables; in a run edit and file
     // shortcuts do nothing, F6 asks to end it, Ctrl+Z (offered only while running, never paused) takes a call back.
-    void realRunGameThroughTheToolbar() {
+    void toolbarAndATypedGame() {
         Window win;
         auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
         const auto press = [&](const char* key) {
@@ -239,6 +240,16 @@ private slots:
                 states += bar->widgetForAction(win.w->action(key))->isEnabled() ? '1' : '0';
             return states;
         };
+        QStringList seen;
+        for (auto key : {"Open", "Del", "Stop", "RandRun", "Info", "Help"}) {
+            QAction* a = win.w->action(key);
+            QWidget* button = bar->widgetForAction(a);
+            const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+            seen << QString("%1%2%3").arg(button->toolTip(), name == button->toolTip() ? "" : " named " + name,
+                                          a->isIconVisibleInMenu() ? " iconInMenu" : "");
+        }
+        QCOMPARE(seen.join(", "), "ﾌｧｲﾙを開く, 全てのｼｰﾄを消去, 終了, 乱数形式, ｼｰﾄ情報, ﾍﾙﾌﾟ");
+        QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");
         QCOMPARE(enabled(), "1111111001 111110111111");
         SetSheet(win.m, 0, "5 7 9 11 13");
         win.w->SyncFromModel();
@@ -271,22 +282,6 @@ private slots:
         press("Stop");
         QVERIFY(win.label("LBLineMess") == "編集モード" && !Child(win.w.get(), "LBNum")->isVisible());
         QCOMPARE(enabled(), "1111111001 111110111111");
-    }
-
-    // Each button's own words as tooltip and accessible name; the menu item it shares keeps its caption, no icon.
-    void toolbarButtonsKeepTheirWords() {
-        Window win;
-        auto* bar = Child<QToolBar>(win.w.get(), "Toolbar1");
-        QStringList seen;
-        for (auto key : {"Open", "Del", "Stop", "RandRun", "Info", "Help"}) {
-            QAction* a = win.w->action(key);
-            QWidget* button = bar->widgetForAction(a);
-            const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
-            seen << QString("%1%2%3").arg(button->toolTip(), name == button->toolTip() ? "" : " named " + name,
-                                          a->isIconVisibleInMenu() ? " iconInMenu" : "");
-        }
-        QCOMPARE(seen.join(", "), "ﾌｧｲﾙを開く, 全てのｼｰﾄを消去, 終了, 乱数形式, ｼｰﾄ情報, ﾍﾙﾌﾟ");
-        QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");
     }
 
     // Double clicks as the window system sends them (found as a fault: the last release called again); under
