@@ -49,6 +49,7 @@ template <class T> auto RowCell(const T& v) {
     else
         return v;
 }
+template <class... T> void Columns(const auto&... names) { (QTest::addColumn<T>(names), ...); }
 template <class... T> void Row(const QString& name, const T&... cells) {
     (QTest::newRow(qPrintable(name)) << ... << RowCell(cells));
 }

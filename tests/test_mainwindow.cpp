@@ -81,10 +81,8 @@ private slots:
     }
 
     void keys_data() {
-        QTest::addColumn<int>("from"); // -1: a typed run begun
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<QString>("texts"); // cells 0 and 1, whether changed; in a run LBInput/LBNum/NumLog 0 and 1
+        // from: -1: a typed run begun; texts: cells 0 and 1, whether changed; in a run LBInput/LBNum/NumLog 0 and 1
+        Columns<int, QString, int, QString>("from", "keys", "to", "texts");
         Row("last two digits, no leading zero, a move starts anew", 0, "100R05", 1, "0|5 changed");
         Row("@ and an edge keep the digits typed", 0, "5@L3", 0, "53| changed");
         Row("tab wraps to the first sheet", 187, "T", 12, "|");
@@ -166,8 +164,7 @@ private slots:
     // Edit commands on a first sheet "名前" of 7, 8, 9: cells 0, 1, 12, 62 ("*" any number), the current box, the
     // sheet's name, the questions' titles, the changed mark, the run mode pressed, whether settings were written.
     void editCommands_data() {
-        QTest::addColumn<Steps>("steps");
-        QTest::addColumn<QString>("expected");
+        Columns<Steps, QString>("steps", "expected");
         const auto row = [](const char* name, QKeySequence key, const char* expected, const Steps& steps = {}) {
             QTest::newRow(name) << (steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }))
                                 << QString(expected);
@@ -323,9 +320,7 @@ private slots:
     // Drops as the file manager makes them, on "cur.bng" beginning 1 2 3: whether taken, "same" or the file title
     // and first cell opened, whether cur.bng was saved. Payload: file names or URLs, "text:" plain text.
     void drop_data() {
-        QTest::addColumn<QString>("payload");
-        QTest::addColumn<QString>("situation");
-        QTest::addColumn<QString>("outcome");
+        Columns<QString, QString, QString>("payload", "situation", "outcome");
         Row("one .bng, unchanged: opened", "UP.BNG", "", "taken, UP.BNG [42]");
         Row("changed: Open's question first, Yes saves", "in.bng", "changed", "taken, in.bng [42], wrote cur.bng");
         Row("changed, No: opened unsaved", "in.bng", "changed No", "taken, in.bng [42]");
@@ -425,10 +420,9 @@ private slots:
     // The options dialog by keys, then Enter (unless the keys end in Escape), which stores the bars and rewrites the
     // settings file even if nothing changed.
     void options_data() {
-        QTest::addColumn<QList<int>>("settings"); // mode, lowest, highest
-        // T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape; r: a run starts unheard.
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("shown"); // focus, "OK" if enabled, mode, both bars, LBMinMax(0), (1), LBKinds
+        // settings: mode, lowest, highest; keys: T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape,
+        // r: a run starts unheard; shown: focus, "OK" if enabled, mode, both bars, LBMinMax(0), (1), LBKinds
+        Columns<QList<int>, QString, QString>("settings", "keys", "shown");
         const auto row = [](const char* name, QList<int> settings, const char* keys, const char* shown) {
             QTest::newRow(name) << settings << QString(keys) << QString(shown);
         };
@@ -485,9 +479,8 @@ private slots:
 
     // The sheets' figures and their ten most frequent numbers, ranked in competition style.
     void sheetInfo_data() {
-        QTest::addColumn<QStringList>("sheets");
-        QTest::addColumn<QString>("figures"); // lowest, highest, distinct numbers
-        QTest::addColumn<QString>("ranking"); // rank/number/occurrences ...
+        // figures: lowest, highest, distinct numbers; ranking: rank/number/occurrences ...
+        Columns<QStringList, QString, QString>("sheets", "figures", "ranking");
         const auto row = [](const char* name, const QStringList& sheets, const char* figures, const char* ranking) {
             QTest::newRow(name) << sheets << figures << ranking;
         };

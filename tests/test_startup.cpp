@@ -17,9 +17,8 @@ private slots:
     // main()'s steps after its arguments: the file as parsed ("misused": none), and given an outcome, the real splash
     // and main window: the file title and first cell shown, then each "ﾌｧｲﾙを開く" message and its icon.
     void startWithArguments_data() {
-        QTest::addColumn<QByteArrayList>("arguments"); // after the program's name, in the documents' folder
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("outcome");
+        // arguments: after the program's name, in the documents' folder
+        Columns<QByteArrayList, QByteArray, QString>("arguments", "file", "outcome");
         const auto row = [](const char* name, const QByteArrayList& arguments, const char* file,
                             const char* outcome = "") {
             QTest::newRow(name) << arguments << QByteArray(file) << QString(outcome);
@@ -99,9 +98,8 @@ private slots:
     // The built program before any window: without a display it prints and ends well (no error line); misused on a
     // display, it prints the usage and runs on.
     void programOutput_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("out"); // a pattern for the whole of standard output
-        QTest::addColumn<QString>("firstErrorLine");
+        // out: a pattern for the whole of standard output
+        Columns<QStringList, QString, QString>("arguments", "out", "firstErrorLine");
         Row("--version", QStringList{"--version"}, "numbalo \\d+\\.\\d+\\.\\d+\\n", "");
         Row("--help beats a file", QStringList{"--help", "x.bng"},
             "Usage: numbalo \\[options\\] \\[FILE\\]\\n(.|\\n)*-v, --version(.|\\n)*FILE(.|\\n)*", "");

@@ -127,10 +127,9 @@ private slots:
     }
 
     void load_data() {
-        QTest::addColumn<QString>("file"); // d.bng, the settings file, or a path of its own
-        QTest::addColumn<QString>("kind"); // as Place makes it
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("taken"); // names 1 and 8, cells 0, 7, 123, 199 ("": refused), or the settings
+        // file: d.bng, the settings file, or a path of its own; kind: as Place makes it; taken: names 1 and 8, cells 0,
+        // 7, 123, 199 ("": refused), or the settings
+        Columns<QString, QString, QByteArray, QString>("file", "kind", "bytes", "taken");
         const auto row = [](const QString& name, const QString& file, const QByteArray& bytes, const QString& taken,
                             const QString& kind = "file") {
             QTest::newRow(qPrintable(name)) << file << kind << bytes << taken;
@@ -300,10 +299,8 @@ private slots:
     // A failed save in the operator's words, the file untouched and the document still changed. Found as faults: on
     // a full disk a hard-linked document, or one whose folder took no new file, was cut short in place.
     void saveFailures_data() {
-        QTest::addColumn<QString>("disk"); // "full", "read-only" or the folder as it is
-        QTest::addColumn<QString>("kind"); // as Place makes it
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("words");
+        // disk: "full", "read-only" or the folder as it is; kind: as Place makes it
+        Columns<QString, QString, QString, QString>("disk", "kind", "name", "words");
         const char* full = "ﾃﾞｨｽｸの空き容量が足りません。";
         Row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
         Row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
@@ -465,8 +462,8 @@ private slots:
     // The offer at start; a copy without the lock neither asks, writes nor deletes (recovery_kill.sh proves a killed
     // owner's lock is taken over). Found as faults: an empty lock, a non-UTF-8 folder and No lost recovery.
     void recoveryOffer_data() {
-        QTest::addColumn<QString>("disk");     // the document, the recovery files, the lock or the folder now
-        QTest::addColumn<QString>("expected"); // what was asked: the files left
+        // disk: the document, the recovery files, the lock or the folder now; expected: what was asked: the files left
+        Columns<QString, QString>("disk", "expected");
         const QString ask = "前回は正しく終了しませんでした。保存されていない内容を復元しますか? | 復元 | 52: ",
                       bad = "復元用のﾌｧｲﾙが読めないため、使わずに起動します。 | 復元 | 48",
                       start = " / ビンゴを実戦形式で開始します。よろしいですか? | 開始 | 52: numbalo.rcv",
@@ -616,8 +613,8 @@ private slots:
     }
 
     void command_data() {
-        QTest::addColumn<Command>("c");
-        QTest::addColumn<QString>("outcome"); // "same" or file title [first cell]; files written; error; dialogs
+        // outcome: "same" or file title [first cell]; files written; error; dialogs
+        Columns<Command, QString>("c", "outcome");
         const auto row = [](const char* name, const char* command, Command c, const char* outcome) {
             c.command = command;
             QTest::newRow(name) << c << QString(outcome);
