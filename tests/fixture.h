@@ -24,10 +24,7 @@ struct FakeDialogs : FileDialogs {
     QStringList open, save;
     int saves = 0;
     std::optional<std::string> GetOpenFileName() override { return Next(open); }
-    std::optional<std::string> GetSaveFileName() override {
-        ++saves;
-        return Next(save);
-    }
+    std::optional<std::string> GetSaveFileName() override { return ++saves, Next(save); }
     static std::optional<std::string> Next(QStringList& paths) {
         const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
         return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
@@ -43,12 +40,8 @@ inline void NewDocument(modMain& m) { m.ClearDocument(); }
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
 // A data table's row, its cells in column order; literal texts become QString.
-template <class T> auto RowCell(const T& v) {
-    if constexpr (std::is_convertible_v<T, const char*>)
-        return QString(v);
-    else
-        return v;
-}
+template <class T> const T& RowCell(const T& v) { return v; }
+inline QString RowCell(const char* v) { return v; }
 template <class... T> void Columns(const auto&... names) { (QTest::addColumn<T>(names), ...); }
 template <class... T> void Row(const QString& name, const T&... cells) {
     (QTest::newRow(qPrintable(name)) << ... << RowCell(cells));
@@ -130,7 +123,6 @@ inline QChar ColourLetter(Colour c) { return QLatin1Char("KWBRNF"[int(c)]); }
 // colour upper case and text colour lower case: "Wk" a normal cell, "Nw" the selected one, "Kw" a hit.
 inline std::string GridText(const modMain& m, int sheet, bool colours) {
     std::string out;
-    out.reserve(128);
     for (int c = 0; c < kCellsPerSheet; ++c) {
         const Cell& cell = m.view.BBox[sheet * kCellsPerSheet + c];
         if (colours) {
