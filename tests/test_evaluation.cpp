@@ -127,11 +127,11 @@ private slots:
         QTest::addColumn<Eval>("e");
         const auto row = [](const QString& name, const Eval& e) { QTest::newRow(qPrintable(name)) << e; };
         const QList<int> c1to4{1, 2, 3, 4};
-        row("free holes at Start make a reach without Hit!, an empty missing cell lists 0",
+        row("free holes at Start: a reach, no Hit!, empty missing cell lists 0",
             {{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
         row("Hit! goes at a call without a new hit, as a number called again", {{"1"}, {1, 1}, "/F", kNoReach});
         row("+5, 05, '5 ' and 5. on one sheet all hit by 5", {{"+5 05 5_ 5. 9"}, {5}, "Hit! Reach1/B", Reach("9")});
-        row("fractions never hit, listed ascending as the nearest whole, halves to even",
+        row("fractions never hit, listed ascending as nearest whole, halves to even",
             {{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
         // Row 0 is a bingo (no longer counted as a reach), column 0 a reach missing 20; cell 0 lies in both.
         row("red wins over blue where a bingo crosses a reach",

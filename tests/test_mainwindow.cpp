@@ -328,8 +328,7 @@ private slots:
         Row("during a run: refused", "in.bng", "run", "refused, same");
         Row("under a modal dialog: refused", "in.bng", "modal", "refused, same");
         Row("a run begun before the queued Open: nothing opened", "in.bng", "run after drop", "taken, same");
-        Row("a move-only drag: refused, the file manager would delete the file", "in.bng", "move only",
-            "refused, same");
+        Row("a move-only drag: refused, or the file manager deletes the file", "in.bng", "move only", "refused, same");
         Row("two files: refused", "in.bng UP.BNG", "", "refused, same");
         Row("a folder named like a document: refused", "dir.bng", "", "refused, same");
         Row("a remote file: refused", "https://example.org/in.bng", "", "refused, same");
@@ -346,7 +345,7 @@ private slots:
         SetSheet(m, 0, "1 2 3");
         m.doc.DocChanged = situation.startsWith("changed") ? -1 : 0;
         for (const QString name : {"in.bng", "UP.BNG"})
-            win.Write(name, "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
+            win.Write(name, kLoaded);
         QVERIFY(QDir(folder).mkdir("dir.bng"));
         if (situation == "run") m.Start();
         win.platform.asked.clear();
@@ -429,8 +428,7 @@ private slots:
         row("50 and 60: lowest bar at 36, labels keep 50", {1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
         row("escape presses Default and stays open", {1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
         // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
-        row("Tab reaches both bars after the run mode, drawn focused, then OK", {0, 0, 99}, "TTT",
-            "CmdOK OK 0 0 99 0 99 100");
+        row("Tab: run mode, both bars drawn focused, OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
         // The horizontal arrows moved the wrong way.
         row("right and down arrows add 1, left and up take 1", {0, 10, 99}, "TRRLUDD", "HSMinMax0 OK 0 12 99 12 99 88");
         row("Page Down adds 10, Page Up takes 10", {0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
@@ -525,8 +523,7 @@ private slots:
         Row("a shortened long name does not grow back",
             Rename{.typed = "\b\bx", .name = long20.left(18), .start = long20});
         // "¥" and "〜" were stored and came back from the file as "\" and "～".
-        Row("typed yen sign and wave dash become their storable twins, replacing the name",
-            Rename{"¥500〜", "￥500～"});
+        Row("typed ¥ and 〜 become their storable twins", Rename{"¥500〜", "￥500～"});
         // A starting name that already failed the check let any paste through to the sheet.
         Row("TAB in the starting name: paste taken by the box, refused at OK",
             Rename{.typed = "", .name = "a\tb", .pasted = "x", .start = "a\tb", .refused = true});

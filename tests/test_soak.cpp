@@ -89,7 +89,7 @@ private slots:
         const int steps = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 100000 : 4000;
         Game g;
         const std::string folder = g.m.AppFolder;
-        g.Write("in.bng", "Dropped\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
+        g.Write("in.bng", kLoaded);
         g.Write("bad.bng", "junk");
         g.Write("in.txt", "Dropped");
         frmMain w(g.m, g.platform, std::make_unique<FakeDialogs>()); // every file dialog cancelled

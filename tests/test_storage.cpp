@@ -620,15 +620,14 @@ private slots:
             QTest::newRow(name) << c << QString(outcome);
         };
         const QString untitled = "無題";
-        row("Save: 無題.bng is a title, not untitled, and saves at once", "Save", {.name = "無題.bng"},
-            "無題.bng [1], wrote 無題.bng");
+        row("Save: 無題.bng is a title, not untitled", "Save", {.name = "無題.bng"}, "無題.bng [1], wrote 無題.bng");
         row("New: unchanged document emptied at once", "New", {.changed = false}, "無題 []");
-        row("New: changed untitled, Yes saves through the dialog and keeps the sheets", "New",
+        row("New: changed untitled, Yes saves by the dialog", "New",
             {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
         // Open after the question as a dropped file opens is the main window tests'; here the dialog's part.
         row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
-        row("Open: changed untitled, Yes with Save As cancelled still opens", "Open",
-            {.name = untitled, .answer = vbYes}, "in.bng [42], 1 dialog");
+        row("Open: changed untitled, Yes, Save As cancelled: opens", "Open", {.name = untitled, .answer = vbYes},
+            "in.bng [42], 1 dialog");
         // Faults mended: a refused file took over the name and cleared the mark; a failed save let the sheets go.
         row("Open: refused file keeps everything", "Open", {.answer = vbNo, .chosen = "bad.bng"}, "same, reported");
         row("Open: failed save reads nothing", "Open", {.failSave = true, .answer = vbYes}, "same, reported");
@@ -642,7 +641,7 @@ private slots:
         // Fault mended: the close button ended a game at once.
         row("Close: a run on, No keeps the game", "Close", {.runAnswer = vbNo}, "same, stays open");
         row("Close: a run on, Yes then the save question", "Close", {.answer = vbNo, .runAnswer = vbYes}, "same");
-        row("Save As to another folder: later saves go there too", "SaveAs Save", {.dialog = "other/x.bng"},
+        row("Save As elsewhere: later saves go there", "SaveAs Save", {.dialog = "other/x.bng"},
             "other/x.bng [1], wrote other/x.bng, 1 dialog");
         // Fault mended: a failed Save As left the document named after a file never written.
         row("Save As: folder missing restores the document", "SaveAs", {.dialog = "missing/x.bng"},
