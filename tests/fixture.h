@@ -1,22 +1,55 @@
 #pragma once
-// Test doubles, a module started in a fresh program folder, and text views of the module's state.
+// Test doubles, a module started in a fresh program folder, and text views of the module's state. Suites that link
+// only the core get a platform without Qt's event loop; the others fake the program's own platform.
+#include "modmain.h"
+#include "randomsource.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+#if __has_include("qtplatform.h")
 #include "documentcommands.h"
 #include "qtplatform.h"
 #include "settingsfile.h"
 #include "sheetdocument.h"
 
-#include <QtTest>
 #include <QtWidgets>
-
-#include <functional>
-#include <sstream>
-#include <stdexcept>
+using PlatformBase = QtPlatform;
+// File dialogs answering with the next queued full path; "" or none left cancels.
+struct FakeDialogs : FileDialogs {
+    QStringList open, save;
+    int saves = 0;
+    std::optional<std::string> GetOpenFileName() override { return Next(open); }
+    std::optional<std::string> GetSaveFileName() override { return ++saves, Next(save); }
+    static std::optional<std::string> Next(QStringList& paths) {
+        const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
+        return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
+    }
+};
+#else
+struct PlatformBase : Platform {
+    void DoEvents() override {}
+    void Changed() override {}
+};
+inline void NewDocument(modMain& m) { m.ClearDocument(); }
+#endif
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+// A data table's row, its cells in column order; literal texts become QString.
+template <class T> const T& RowCell(const T& v) { return v; }
+inline QString RowCell(const char* v) { return v; }
+template <class... T> void Columns(const auto&... names) { (QTest::addColumn<T>(names), ...); }
+template <class... T> void Row(const QString& name, const T&... cells) {
+    (QTest::newRow(qPrintable(name)) << ... << RowCell(cells));
+}
 
 // The program's platform answering questions from a queue (empty: Yes), recorded as "prompt | title | style";
 // onAsk runs under the next question, onYield inside the next yield; Rnd gives scripted values, then seeded ones.
-struct FakePlatform : QtPlatform {
+struct FakePlatform : PlatformBase {
     QList<int> answers;
     QStringList asked;
     std::function<void()> onAsk, onYield;
@@ -31,7 +64,7 @@ struct FakePlatform : QtPlatform {
     }
     void DoEvents() override {
         if (onYield) std::exchange(onYield, nullptr)();
-        QtPlatform::DoEvents();
+        PlatformBase::DoEvents();
     }
     float Rnd() override {
         if (++rnds > rndLimit && rndLimit >= 0)
@@ -41,21 +74,8 @@ struct FakePlatform : QtPlatform {
     void Randomize() override { ++randomizes; }
 };
 
-// File dialogs answering with the next queued full path; "" or none left cancels.
-struct FakeDialogs : FileDialogs {
-    QStringList open, save;
-    int saves = 0;
-    std::optional<std::string> GetOpenFileName() override { return Next(open); }
-    std::optional<std::string> GetSaveFileName() override {
-        ++saves;
-        return Next(save);
-    }
-    static std::optional<std::string> Next(QStringList& paths) {
-        const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
-        return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
-    }
-};
-
+// A document file every suite opens: eight names, then 200 cells of 42.
+inline const QByteArray kLoaded = "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200);
 inline SettingRecord Setting(int m, int lo, int hi) { return {std::int16_t(m), std::int16_t(lo), std::int16_t(hi)}; }
 // A settings file's six lines; numbers given as int written as the program does, " 5 ".
 inline QByteArray SettingsFile(const QByteArray& mode, const QByteArray& lo, const QByteArray& hi) {
@@ -103,7 +123,6 @@ inline QChar ColourLetter(Colour c) { return QLatin1Char("KWBRNF"[int(c)]); }
 // colour upper case and text colour lower case: "Wk" a normal cell, "Nw" the selected one, "Kw" a hit.
 inline std::string GridText(const modMain& m, int sheet, bool colours) {
     std::string out;
-    out.reserve(128);
     for (int c = 0; c < kCellsPerSheet; ++c) {
         const Cell& cell = m.view.BBox[sheet * kCellsPerSheet + c];
         if (colours) {
@@ -117,30 +136,23 @@ inline std::string GridText(const modMain& m, int sheet, bool colours) {
     return out;
 }
 inline QString Grid(const modMain& m, int sheet, bool colours) { return Q(GridText(m, sheet, colours)); }
-inline QString SheetText(const modMain& m, int sheet) { return Grid(m, sheet, false); }
-inline QString ColourGrid(const modMain& m, int sheet) { return Grid(m, sheet, true); }
 // Everything the module holds and shows, as one text: equal snapshots mean nothing changed.
 inline QString Snapshot(const modMain& m) {
+    const DisplayModel& v = m.view;
+    const SettingRecord& set = m.run.SysSetting;
     std::ostringstream out;
-    out << m.view.LBLineMess << '|' << m.view.LBNum << '|' << m.view.LBInput << int(m.view.LBInputForeColor)
-        << int(m.view.LBInputBackColor) << '|' << m.view.StatusText << '|' << m.view.Caption << '|' << m.run.InputBuf
-        << '|' << m.view.CurBox << ' ' << m.view.CurSheet << '|' << m.doc.DocDir << m.doc.DocName << ' '
-        << m.doc.DocChanged << '|' << m.view.Timer1Enabled << m.view.RunLabelsVisible << '|' << m.run.SysSetting.RunMode
-        << ' ' << m.run.SysSetting.MinNumber << ' ' << m.run.SysSetting.MaxNumber << ' ' << m.view.RealRunPressed
-        << m.view.RandRunPressed << '|';
-    for (int n : m.CallRecord())
-        out << n << ',';
-    out << '|';
-    for (const auto& label : m.view.LBLog)
-        out << label << ',';
-    for (int n : m.run.NumLog)
-        out << n << ',';
-    for (int h : m.run.HitFlag)
-        out << h;
-    out << m.IsRunning() << m.CanTakeBack(); // every enabled state follows these two
+    out << v.LBLineMess << '|' << v.LBNum << '|' << v.LBInput << int(v.LBInputForeColor) << int(v.LBInputBackColor)
+        << '|' << v.StatusText << '|' << v.Caption << '|' << m.run.InputBuf << '|' << v.CurBox << ' ' << v.CurSheet
+        << '|' << m.doc.DocDir << m.doc.DocName << ' ' << m.doc.DocChanged << '|' << v.Timer1Enabled
+        << v.RunLabelsVisible << '|' << set.RunMode << ' ' << set.MinNumber << ' ' << set.MaxNumber << ' '
+        << v.RealRunPressed << v.RandRunPressed << m.IsRunning() << m.CanTakeBack() << '|'; // all enabled states
+    std::copy(m.CallRecord().begin(), m.CallRecord().end(), std::ostream_iterator<int>(out, ","));
+    std::copy(v.LBLog.begin(), v.LBLog.end(), std::ostream_iterator<std::string>(out, ","));
+    std::copy(m.run.NumLog.begin(), m.run.NumLog.end(), std::ostream_iterator<int>(out, ","));
+    std::copy(m.run.HitFlag.begin(), m.run.HitFlag.end(), std::ostream_iterator<int>(out));
     for (int s = 0; s < kSheets; ++s)
         out << '\n'
-            << m.view.BSheet[s] << '|' << m.view.BMess[s].Caption << int(m.view.BMess[s].BackColor) << '\n'
+            << v.BSheet[s] << '|' << v.BMess[s].Caption << int(v.BMess[s].BackColor) << '\n'
             << GridText(m, s, false) << '\n'
             << GridText(m, s, true);
     return Q(out.str());

@@ -9,22 +9,22 @@
 #include <cmath>
 
 namespace {
-// The rules' invariants of the state alone: every cell holds a text a document can hold; edit mode shows
-// one selected cell; a run shows what its call record gives: the count, the history, and a cell is hit
-// exactly when it is a free hole or its number was called (so no hit goes back unless a call is taken back).
+// The rules' invariants of the state alone: every cell holds a text a document can hold; edit mode shows one
+// selected cell; a run shows what its call record gives: the count, the history, and a cell is hit exactly when
+// it is a free hole or its number was called (so no hit goes back unless a call is taken back).
 QString Broken(const modMain& m) {
     int selected = 0;
     for (int b = 0; b < kBoxes; ++b) {
         const std::string& t = m.view.BBox[b].Caption;
         const auto v = ParseNumber(t);
         if (!t.empty() && t != "@" && !(v && *v >= 0 && *v <= 99))
-            return QString("cell %1 holds '%2'").arg(b).arg(Q(t));
+            return Q("cell " + std::to_string(b) + " holds " + t);
         selected += m.view.BBox[b].BackColor == Colour::Navy && m.view.BBox[b].ForeColor == Colour::White;
     }
     if (m.IsEditMode())
         return selected == 1 && m.view.BBox[m.view.CurBox].BackColor == Colour::Navy
                    ? QString()
-                   : QString("%1 cells look selected in edit mode").arg(selected);
+                   : QString("%1 selected").arg(selected);
     const auto& record = m.CallRecord();
     std::array<bool, 101> called{};
     if (int(record.size()) != m.DrawCount()) return QString("%1 calls counted").arg(m.DrawCount());
@@ -36,13 +36,9 @@ QString Broken(const modMain& m) {
     for (int b = 0; b < kBoxes; ++b) {
         const std::string& t = m.view.BBox[b].Caption;
         const double v = CellValue(t);
-        const bool hit = t == "@" || (v == std::floor(v) && v >= 0 && v <= 100 && called[std::size_t(v)]);
-        if (hit != (m.run.HitFlag[b] != 0))
-            return QString("cell %1 (%2) hit %3 after %4 calls")
-                .arg(b)
-                .arg(Q(t))
-                .arg(m.run.HitFlag[b])
-                .arg(record.size());
+        if ((t == "@" || (v == std::floor(v) && v >= 0 && v <= 100 && called[std::size_t(v)])) !=
+            (m.run.HitFlag[b] != 0))
+            return Q("cell " + std::to_string(b) + " (" + t + ") hit " + std::to_string(m.run.HitFlag[b]));
     }
     return {};
 }
@@ -59,7 +55,6 @@ QString RecoveryBroken(const modMain& m, const RecoveryFile& file) {
                ? "a recovery file with nothing to lose"
                : QString();
 }
-
 } // namespace
 
 #define CHECK_STEP(text)                                                                                               \
@@ -94,7 +89,7 @@ private slots:
         const int steps = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 100000 : 4000;
         Game g;
         const std::string folder = g.m.AppFolder;
-        g.Write("in.bng", "Dropped\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200));
+        g.Write("in.bng", kLoaded);
         g.Write("bad.bng", "junk");
         g.Write("in.txt", "Dropped");
         frmMain w(g.m, g.platform, std::make_unique<FakeDialogs>()); // every file dialog cancelled

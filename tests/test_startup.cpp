@@ -14,19 +14,16 @@ QWidget* Splash() {
 class TestStartUp : public QObject {
     Q_OBJECT
 private slots:
-    // The steps main() takes after its arguments: the file as parsed ("misused": several files or an unknown
-    // option, so none), and where an outcome is given, the real splash, main window and message boxes on it: the
-    // file title and first cell shown at the end, then the message after "ﾌｧｲﾙを開く | ", its icon and buttons.
+    // main()'s steps after its arguments: the file as parsed ("misused": none), and given an outcome, the real splash
+    // and main window: the file title and first cell shown, then each "ﾌｧｲﾙを開く" message and its icon.
     void startWithArguments_data() {
-        QTest::addColumn<QByteArrayList>("arguments"); // after the program's name, in the documents' folder
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("outcome");
+        // arguments: after the program's name, in the documents' folder
+        Columns<QByteArrayList, QByteArray, QString>("arguments", "file", "outcome");
         const auto row = [](const char* name, const QByteArrayList& arguments, const char* file,
                             const char* outcome = "") {
             QTest::newRow(name) << arguments << QByteArray(file) << QString(outcome);
         };
         row("an unknown option: the file is not opened", {"--bogus", "in.bng"}, "misused");
-        row("a file after --", {"--", "in.bng"}, "in.bng");
         row("a file relative to the current folder", {"in.bng"}, "in.bng", "in.bng [42]");
         row("a refused file: its refusal, then an untitled document", {"bad.bng"}, "bad.bng",
             "無題 [] | ﾌｧｲﾙ bad.bng は使用不可能な形式または他の形式で保存されています。 | 3");
@@ -48,12 +45,11 @@ private slots:
         QFETCH(QString, outcome);
         Game docs, app; // only their folders: the documents', and the program's with its settings
         app.Write(kSettingsFileName, SettingsFile(1, 10, 60));
-        const QByteArray doc = "Loaded\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n" + QByteArray("42,").repeated(200);
         const QByteArray here = QFile::encodeName(docs.dir.path()) + "/";
         QVERIFY(QDir(docs.dir.path()).mkpath("real/sub") && QDir(docs.dir.path()).mkdir("sub"));
         QVERIFY(symlink(here + "real/sub", here + "link") == 0);
         for (const char* name : {"in.bng", "real/in2.bng", "\xff.bng"})
-            QVERIFY(std::ofstream(here + name, std::ios::binary) << doc.toStdString());
+            QVERIFY(std::ofstream(here + name, std::ios::binary) << kLoaded.toStdString());
         docs.Write("bad.bng", "junk");
         const QString startFolder = QDir::currentPath();
         QDir::setCurrent(docs.dir.path());
@@ -99,19 +95,15 @@ private slots:
         QCOMPARE(m.doc.DocChanged, 0);
     }
 
-    // The built program itself, for what main() does before any window exists: without a display it prints and
-    // ends at once, and well (firstErrorLine empty); misused on a display, it prints the usage and runs on.
+    // The built program before any window: without a display it prints and ends well (no error line); misused on a
+    // display, it prints the usage and runs on.
     void programOutput_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("out"); // a pattern for the whole of standard output
-        QTest::addColumn<QString>("firstErrorLine");
-        const auto row = [](const char* name, const QStringList& arguments, const char* out, const char* error) {
-            QTest::newRow(name) << arguments << QString(out) << QString(error);
-        };
-        row("--version", {"--version"}, "numbalo \\d+\\.\\d+\\.\\d+\\n", "");
-        row("--help beats a file", {"--help", "x.bng"},
+        // out: a pattern for the whole of standard output
+        Columns<QStringList, QString, QString>("arguments", "out", "firstErrorLine");
+        Row("--version", QStringList{"--version"}, "numbalo \\d+\\.\\d+\\.\\d+\\n", "");
+        Row("--help beats a file", QStringList{"--help", "x.bng"},
             "Usage: numbalo \\[options\\] \\[FILE\\]\\n(.|\\n)*-v, --version(.|\\n)*FILE(.|\\n)*", "");
-        row("two files: usage, neither opened", {"a.bng", "b.bng"}, "", "Usage: numbalo [options] [FILE]");
+        Row("two files: usage, neither opened", QStringList{"a.bng", "b.bng"}, "", "Usage: numbalo [options] [FILE]");
     }
     void programOutput() {
         QFETCH(QStringList, arguments);
@@ -137,6 +129,27 @@ private slots:
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out)).match(stdOut).hasMatch(),
                  qPrintable(stdOut));
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).split('\n').front(), firstErrorLine);
+    }
+
+    // The random source is seeded at start from the clock and an entropy source, a fill from the clock alone.
+    // Fault mended: every start rolled the same numbers.
+    void seeding() {
+        const auto draws = [](std::uint64_t time, std::uint32_t noise, bool fill) {
+            QtPlatform platform(nullptr, {[=] { return time; }, [=] { return noise; }});
+            modMain m(platform);
+            m.run.SysSetting = Setting(0, 0, 99);
+            if (fill) m.FillCurrentSheetRandom();
+            QString out = Grid(m, 0, false) + "|";
+            for (int i = 0; i < 8; ++i)
+                out += QString::number(platform.Rnd()) + " ";
+            return out;
+        };
+        for (const bool fill : {false, true}) {
+            const QString first = draws(1000000, 7, fill);
+            QCOMPARE(draws(1000000, 7, fill), first);         // nothing else feeds the seed
+            QCOMPARE(draws(1000000, 8, fill) == first, fill); // in the same microsecond: the entropy, at start only
+            QVERIFY(draws(2000000, 7, fill) != first);
+        }
     }
 };
 

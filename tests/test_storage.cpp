@@ -1,14 +1,9 @@
-// The document, settings and recovery files at the file system's edges, and the recovery keeper. Faults mended: a
-// FIFO hung the window, /dev/zero and 1 GB files were read whole, a short write replaced the old file, writes followed
-// links, replaced FIFOs and devices, took files from owners, parted hard links, failed on long names and in read-only
-// folders, and a non-UTF-8 folder became "/"; a full disk cut a hard-linked document, a failed folder sync after the
-// rename was taken for a failed write, and English system texts stood in Japanese messages.
+// The document, settings and recovery files at the file system's edges, the recovery keeper, and the document
+// commands with their save-changes question.
 #include "cp932.h"
 #include "fixture.h"
 #include "recoveryfile.h"
 #include "recoverykeeper.h"
-
-#include <QRandomGenerator>
 
 #include <atomic>
 #include <csignal>
@@ -25,7 +20,6 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utime.h>
 
 namespace {
 bool failFolderSync = false;
@@ -111,6 +105,17 @@ const struct {
     bool (*save)(modMain&);
 } kKinds[] = {{"kill.bng", SaveDocument}, {kSettingsFileName, SaveSettings}, {kRecoveryFileName, SaveRecovery}};
 } // namespace
+// A command, or several in turn, on a document whose first sheet begins "1 2 3".
+struct Command {
+    QString command = {};                  // New, Open, Save, SaveAs, Close
+    QString name = "cur.bng";              // the document's file title, in the temporary folder
+    bool changed = true, failSave = false; // failSave: the old file stays, but a sheet name has no CP932 form
+    int answer = 0;                        // to the save-changes question; 0: none expected
+    int runAnswer = 0;                     // not 0: a run is on, and the question before closing it is answered so
+    QString chosen = "in.bng";             // in the open dialog ("" cancels); bad.bng is refused
+    QString dialog = {};                   // in the save dialog ("" cancels)
+};
+Q_DECLARE_METATYPE(Command)
 Q_DECLARE_METATYPE(Save)
 
 class TestStorage : public QObject {
@@ -122,10 +127,9 @@ private slots:
     }
 
     void load_data() {
-        QTest::addColumn<QString>("file"); // d.bng, the settings file, or a path of its own
-        QTest::addColumn<QString>("kind"); // as Place makes it
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("taken"); // names 1 and 8, cells 0, 7, 123, 199 ("": refused), or the settings
+        // file: d.bng, the settings file, or a path of its own; kind: as Place makes it; taken: names 1 and 8, cells 0,
+        // 7, 123, 199 ("": refused), or the settings
+        Columns<QString, QString, QByteArray, QString>("file", "kind", "bytes", "taken");
         const auto row = [](const QString& name, const QString& file, const QByteArray& bytes, const QString& taken,
                             const QString& kind = "file") {
             QTest::newRow(qPrintable(name)) << file << kind << bytes << taken;
@@ -189,8 +193,8 @@ private slots:
                 seen << Q(*t);
         QVERIFY2(BytesRead() - read < 300 << 10, "read on beyond what a file can hold");
         QTEST(seen.join(' '), "taken");
-        // Settings refused or missing: the defaults, written unless something else stands there (a link's target
-        // kept). A refused document is reported and changes nothing.
+        // Settings refused or missing: the defaults, written unless something else stands there. A refused document
+        // is reported and changes nothing.
         const bool defaults = settings && seen[0] == "0 0 99" && kind != "link";
         QVERIFY(settings ? kind == "fifo" || g.Read(file) == (defaults ? SettingsFile(0, 0, 99) : bytes)
                          : g.m.doc.DocChanged == (seen.isEmpty() ? -1 : 0));
@@ -295,19 +299,13 @@ private slots:
     // A failed save in the operator's words, the file untouched and the document still changed. Found as faults: on
     // a full disk a hard-linked document, or one whose folder took no new file, was cut short in place.
     void saveFailures_data() {
-        QTest::addColumn<QString>("disk"); // "full", "read-only" or the folder as it is
-        QTest::addColumn<QString>("kind"); // as Place makes it
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("words");
-        const auto row = [](const char* name, const char* disk, const char* kind, const QString& file,
-                            const char* words) {
-            QTest::newRow(name) << QString(disk) << QString(kind) << file << words;
-        };
+        // disk: "full", "read-only" or the folder as it is; kind: as Place makes it
+        Columns<QString, QString, QString, QString>("disk", "kind", "name", "words");
         const char* full = "ﾃﾞｨｽｸの空き容量が足りません。";
-        row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
-        row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
-        row("a read-only disk", "read-only", "file", "d.bng", "読み取り専用のﾃﾞｨｽｸです。");
-        row("a name too long", "", "absent", QString(252, 'a') + ".bng", "ﾌｧｲﾙ名が長すぎます。");
+        Row("a hard-linked document on a full disk", "full", "hard link", "d.bng", full);
+        Row("a disk with room but no file left to make", "no inodes", "file", "d.bng", full);
+        Row("a read-only disk", "read-only", "file", "d.bng", "読み取り専用のﾃﾞｨｽｸです。");
+        Row("a name too long", "", "absent", QString(252, 'a') + ".bng", "ﾌｧｲﾙ名が長すぎます。");
     }
     void saveFailures() {
         QFETCH(QString, disk);
@@ -355,7 +353,7 @@ private slots:
     }
 
     // A recovery file refused whole and set aside: faults the fuzz target or a review found, and bounds it cannot
-    // reach. (What is not a regular file is read and written as the settings rows above prove.)
+    // reach.
     void recoveryRefused_data() {
         QTest::addColumn<QByteArray>("text");
         const auto edit = [](const char* row, const QByteArray& from, const QByteArray& to) {
@@ -381,8 +379,7 @@ private slots:
         QVERIFY(ReadRecovery(g.m.AppFolder).status == RecoveryFile::Status::None);
     }
 
-    // Every state the program can reach comes back from its recovery file as it was. Found as a fault: names were
-    // bounded by their UTF-8 size, where a document counts CP932 bytes, so 1,400 kanji made the file unusable.
+    // Every reachable state comes back from its recovery file. Found as a fault: names bounded by UTF-8 size.
     void recoveryRoundTrip() {
         QRandomGenerator rng(25);
         const std::vector<std::string> pieces{"漢", "ｶﾅ", "かな", "a", ",", "%", "\t", "～"};
@@ -416,12 +413,8 @@ private slots:
         }
     }
 
-    // t type, x clear, r fill at random, w wait for the edit write, s save, D drawn mode, S start, T 20 roulette
-    // ticks, L stop the roulette, C call 7, E end, n New (No), f close; after each step the file is 0 none, + written
-    // anew, = the same. In turn: edits wait for a burst's end; clear, fill and save (found as a fault: they marked
-    // the document after their last notice); a run is written at once, its end removes it on an unchanged document,
-    // keeps it on a changed one; New (No) removes it; ticks never write, a drawn call does; a write whose folder sync
-    // F fails still counts as written, so a save removes it (found as a fault); a normal close removes it.
+    // After each step the recovery file is 0 none, + written anew, = the same. Found as faults: clear, fill and save
+    // marked the document after their last notice; a write whose folder sync failed was not counted as written.
     void recoveryLifetime() {
         const QString steps = "ttwsFtwsFxwsrwsSCEtwSCEnDSTwLEtwftw", expected = "00+000+000+00+0++00++++00+==+00+000";
         Game k;
@@ -466,39 +459,32 @@ private slots:
         QCOMPARE(seen, expected);
     }
 
-    // Yes restores, counting a saved document gone or changed on disk as changed, and one whose name now holds no
-    // sheet document as untitled; No keeps the file one generation back; an unusable one is set aside with a
-    // message; where something not a regular file stands at that name, the file stays for the next start and is
-    // never written over. A copy without the lock neither asks, nor writes, nor deletes; a lock nobody holds is
-    // taken whatever it holds; a copy that can keep no recovery file says so. (recovery_kill.sh proves a killed
-    // owner's lock is taken over.) Found as faults: an empty lock, a non-UTF-8 folder and No lost recovery.
+    // The offer at start; a copy without the lock neither asks, writes nor deletes (recovery_kill.sh proves a killed
+    // owner's lock is taken over). Found as faults: an empty lock, a non-UTF-8 folder and No lost recovery.
     void recoveryOffer_data() {
-        QTest::addColumn<QString>("disk");     // the document, the recovery files, the lock or the folder now
-        QTest::addColumn<QString>("expected"); // what was asked: the files left
+        // disk: the document, the recovery files, the lock or the folder now; expected: what was asked: the files left
+        Columns<QString, QString>("disk", "expected");
         const QString ask = "前回は正しく終了しませんでした。保存されていない内容を復元しますか? | 復元 | 52: ",
                       bad = "復元用のﾌｧｲﾙが読めないため、使わずに起動します。 | 復元 | 48",
                       start = " / ビンゴを実戦形式で開始します。よろしいですか? | 開始 | 52: numbalo.rcv",
                       off = "このﾌｫﾙﾀﾞには書き込めないため、強制終了したときに内容を復元できません。 | "
                             "Zarvello Quorvex 98 | 48" +
                             start;
-        const auto row = [](const char* name, const char* disk, const QString& expected) {
-            QTest::newRow(name) << QString(disk) << expected;
-        };
-        row("Yes: the saved file still holds the sheets", "same", ask + "numbalo.rcv");
-        row("Yes: the saved file is gone", "gone", ask + "numbalo.rcv");
-        row("Yes: the saved file holds other sheets", "other", ask + "numbalo.rcv");
-        row("Yes: no sheet document stands at the name, so untitled", "replaced", ask + "numbalo.rcv");
-        row("Yes: in a folder whose name is not UTF-8", "not UTF-8", ask + "numbalo.rcv");
-        row("Yes: an empty lock file that nobody holds", "empty lock", ask + "numbalo.rcv");
-        row("No keeps it as .old", "No", ask + "numbalo.rcv.old");
-        row("No with a FIFO at .old: it stays", "No, FIFO at .old", ask.chopped(2) + start + " numbalo.rcv.old");
-        row("an unusable file is set aside", "unusable", bad + ": numbalo.rcv.bad");
-        row("an unusable file with a link at .bad: it stays", "unusable, link at .bad",
+        Row("Yes: the saved file still holds the sheets", "same", ask + "numbalo.rcv");
+        Row("Yes: the saved file is gone", "gone", ask + "numbalo.rcv");
+        Row("Yes: the saved file holds other sheets", "other", ask + "numbalo.rcv");
+        Row("Yes: no sheet document stands at the name, so untitled", "replaced", ask + "numbalo.rcv");
+        Row("Yes: in a folder whose name is not UTF-8", "not UTF-8", ask + "numbalo.rcv");
+        Row("Yes: an empty lock file that nobody holds", "empty lock", ask + "numbalo.rcv");
+        Row("No keeps it as .old", "No", ask + "numbalo.rcv.old");
+        Row("No with a FIFO at .old: it stays", "No, FIFO at .old", ask.chopped(2) + start + " numbalo.rcv.old");
+        Row("an unusable file is set aside", "unusable", bad + ": numbalo.rcv.bad");
+        Row("an unusable file with a link at .bad: it stays", "unusable, link at .bad",
             bad + start + " numbalo.rcv.bad");
-        row("a second copy: it leaves the file alone", "second copy", start.mid(3));
-        row("a FIFO as the lock: no recovery, said", "FIFO lock", off);
-        row("a link as the lock: no recovery, said", "link lock", off);
-        row("a read-only disk: no recovery, said", "read-only", off);
+        Row("a second copy: it leaves the file alone", "second copy", start.mid(3));
+        Row("a FIFO as the lock: no recovery, said", "FIFO lock", off);
+        Row("a link as the lock: no recovery, said", "link lock", off);
+        Row("a read-only disk: no recovery, said", "read-only", off);
     }
     void recoveryOffer() {
         QFETCH(QString, disk);
@@ -563,8 +549,8 @@ private slots:
         QCOMPARE(ReadBytes(rcv), left.contains("numbalo.rcv") ? file : "<unreadable>");
     }
 
-    // A save SIGKILLed at a random instant (a child saves every kind of file in a loop) leaves every file whole, old
-    // or new version, and temporary files do not pile up. NUMBALO_LONG=1 makes 1,000 kills instead of 40.
+    // A child saving every kind of file, SIGKILLed at random, leaves each whole, old or new, and no pile of
+    // temporary files. NUMBALO_LONG=1 makes 1,000 kills instead of 40.
     void killedSaveLeavesOneWholeVersion() {
         const int kills = qEnvironmentVariable("NUMBALO_LONG") == "1" ? 1000 : 40;
         Game g;
@@ -578,8 +564,7 @@ private slots:
                 QVERIFY(kKinds[k].save(g.m));
                 versions[k][version] = g.Read(kKinds[k].file);
             }
-        // Each kill lands after a random number of the child's whole saves, then at a random instant within about
-        // two saves: every kind and version is exposed however much slower a forked child of a build saves.
+        // After a random number of whole saves, at a random instant within about two: every kind and version exposed.
         const auto spread = static_cast<quint32>(std::max<qint64>(2000, 1000 * cycle.elapsed() / 3));
         auto* progress = static_cast<std::atomic<long>*>( // saves the child started and finished, shared
             mmap(nullptr, 2 * sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
@@ -621,11 +606,92 @@ private slots:
         qInfo("%d kills after %d whole saves, %d mid-save, %d files left beside", kills, saves, midSave,
               int(strays.size()));
         QVERIFY2(midSave > 0, "no kill landed inside a save");
-        // A leftover the next save of its file reuses is harmless; one more with every killed save fills the
-        // folder. Found as a fault: a new random name with each save piled them up.
+        // A leftover the next save reuses is harmless. Found as a fault: a new name with each save piled them up.
         QVERIFY2(strays.size() <= 3, qPrintable("temporary files pile up: " + strays.values().join(", ")));
         for (const auto& counts : seen) // both versions, told apart, were exposed to kills
             QVERIFY(counts[0] > 0 && counts[1] > 0);
+    }
+
+    void command_data() {
+        // outcome: "same" or file title [first cell]; files written; error; dialogs
+        Columns<Command, QString>("c", "outcome");
+        const auto row = [](const char* name, const char* command, Command c, const char* outcome) {
+            c.command = command;
+            QTest::newRow(name) << c << QString(outcome);
+        };
+        const QString untitled = "無題";
+        row("Save: 無題.bng is a title, not untitled", "Save", {.name = "無題.bng"}, "無題.bng [1], wrote 無題.bng");
+        row("New: unchanged document emptied at once", "New", {.changed = false}, "無題 []");
+        row("New: changed untitled, Yes saves by the dialog", "New",
+            {.name = untitled, .answer = vbYes, .dialog = "n.bng"}, "n.bng [1], wrote n.bng, 1 dialog");
+        // Open after the question as a dropped file opens is the main window tests'; here the dialog's part.
+        row("Open: cancelled dialog changes nothing", "Open", {.chosen = ""}, "same");
+        row("Open: changed untitled, Yes, Save As cancelled: opens", "Open", {.name = untitled, .answer = vbYes},
+            "in.bng [42], 1 dialog");
+        // Faults mended: a refused file took over the name and cleared the mark; a failed save let the sheets go.
+        row("Open: refused file keeps everything", "Open", {.answer = vbNo, .chosen = "bad.bng"}, "same, reported");
+        row("Open: failed save reads nothing", "Open", {.failSave = true, .answer = vbYes}, "same, reported");
+        row("Close: unchanged closes without a question", "Close", {.changed = false}, "same");
+        row("Close: changed, No closes without writing", "Close", {.answer = vbNo}, "same");
+        row("Close: changed, Cancel keeps the window", "Close", {.answer = vbCancel}, "same, stays open");
+        row("Close: changed titled, Yes saves and closes", "Close", {.answer = vbYes}, "cur.bng [1], wrote cur.bng");
+        // Fault mended: a save that failed still let the window close and lose the sheets.
+        row("Close: failed save keeps the window", "Close", {.failSave = true, .answer = vbYes},
+            "same, reported, stays open");
+        // Fault mended: the close button ended a game at once.
+        row("Close: a run on, No keeps the game", "Close", {.runAnswer = vbNo}, "same, stays open");
+        row("Close: a run on, Yes then the save question", "Close", {.answer = vbNo, .runAnswer = vbYes}, "same");
+        row("Save As elsewhere: later saves go there", "SaveAs Save", {.dialog = "other/x.bng"},
+            "other/x.bng [1], wrote other/x.bng, 1 dialog");
+        // Fault mended: a failed Save As left the document named after a file never written.
+        row("Save As: folder missing restores the document", "SaveAs", {.dialog = "missing/x.bng"},
+            "same, reported, 1 dialog");
+    }
+    void command() {
+        QFETCH(Command, c);
+        Game g;
+        const QString folder = Q(g.m.AppFolder);
+        FakeDialogs dialogs;
+        DocumentCommands cmd{g.m, dialogs};
+        g.m.doc.DocName = c.name.toStdString();
+        SetWindowTitle(g.m);
+        SetSheet(g.m, 0, "1 2 3");
+        g.m.doc.DocChanged = c.changed ? -1 : 0;
+        g.Write("in.bng", kLoaded);
+        g.Write("bad.bng", "junk");
+        QVERIFY(QDir(folder).mkdir("other"));
+        if (c.failSave) g.Write(c.name, "old"), g.m.view.BSheet[1] = "😀";
+        if (c.runAnswer) g.m.Start();
+        g.platform.answers = {c.runAnswer ? c.runAnswer : c.answer, c.answer};
+        dialogs.open << (c.chosen.isEmpty() ? QString() : folder + c.chosen);
+        dialogs.save << (c.dialog.isEmpty() ? QString() : folder + c.dialog);
+        const QString before = Snapshot(g.m);
+        bool closes = true;
+        for (const QString& command : c.command.split(' ')) {
+            if (command == "New") cmd.mn_New_Click();
+            if (command == "Open") cmd.mn_Open_Click();
+            if (command == "Save") cmd.mn_Save_Click();
+            if (command == "SaveAs") cmd.mn_As_Click();
+            if (command == "Close") closes = cmd.QueryUnload();
+        }
+        const QString place = Q(g.m.doc.DocDir + g.m.doc.DocName).mid(folder.size());
+        QStringList outcome{Snapshot(g.m) == before ? "same"
+                                                    : QString("%1 [%2]").arg(place, Q(g.m.view.BBox[0].Caption))};
+        for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            if (QFile f(it.next()); f.open(QIODevice::ReadOnly) && f.readAll().contains("\r\n1,2,3,"))
+                outcome << "wrote " + QDir(folder).relativeFilePath(f.fileName());
+        if (!g.platform.asked.filter(" | 16").isEmpty()) outcome << "reported";
+        if (dialogs.saves) outcome << QString("%1 dialog").arg(dialogs.saves);
+        if (!closes) outcome << "stays open";
+        QTEST(outcome.join(", "), "outcome");
+        QVERIFY(outcome[0] == "same" || (Q(g.m.view.Caption) == "Zarvello Quorvex 98 - [" + Q(g.m.doc.DocName) + "]" &&
+                                         g.m.doc.DocChanged == 0));
+        const QString question = folder + c.name + " への変更を保存しますか? | Zarvello Quorvex 98 | 51";
+        QCOMPARE(g.platform.asked.filter(" | 51"), c.answer ? QStringList{question} : QStringList());
+        QCOMPARE(g.platform.asked.filter(" | 308"), c.runAnswer
+                                                        ? QStringList{"実行中です。Zarvello Quorvex 98 を終了します。"
+                                                                      "よろしいですか? | Zarvello Quorvex 98 | 308"}
+                                                        : QStringList());
     }
 };
 
