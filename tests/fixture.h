@@ -72,6 +72,15 @@ struct FakePlatform : PlatformBase {
         return scripted.isEmpty() ? random.Next() : scripted.takeFirst();
     }
     void Randomize() override { ++randomizes; }
+    // Each announcement: "-" for no call, "." for a call without news, else the news by sheet, "R0 B1".
+    QStringList news;
+    void Announce(const CallNews& n) override {
+        QStringList parts;
+        for (int s = 0; s < kSheets; ++s)
+            if (n.sheets[s] != LineNews::None) parts << QString(n.sheets[s] == LineNews::Bingo ? "B%1" : "R%1").arg(s);
+        news << (!n.call ? "-" : parts.isEmpty() ? "." : parts.join(' '));
+        PlatformBase::Announce(n);
+    }
 };
 
 // A document file every suite opens: eight names, then 200 cells of 42.

@@ -120,18 +120,17 @@ private slots:
 
     // The extra settings file: unknown and bad lines are ignored, a missing key keeps its default.
     void extraSettings_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("read");
-        QTest::newRow("empty: defaults") << QByteArray() << "sound=on\nboard=off\n";
-        QTest::newRow("with CR LF") << QByteArray("sound=off\r\nboard=on\r\nboard.geometry=1,-2,300,400\r\n")
-                                    << "sound=off\nboard=on\nboard.geometry=1,-2,300,400\n";
-        QTest::newRow("unknown keys, bad values and sizes ignored")
-            << QByteArray("x=1\nsound=maybe\nsound\n=off\nsound=off \nboard.geometry=1,2,3\n"
-                          "board.geometry=1,2,30,400\nboard.geometry=1,2,300,400,5\nboard.geometry=a,2,300,400\n")
-            << "sound=on\nboard=off\n";
+        Columns<QString, QString>("text", "read");
+        Row("empty: defaults", "", "sound=on\nboard=off\n");
+        Row("with CR LF", "sound=off\r\nboard=on\r\nboard.geometry=1,-2,300,400\r\n",
+            "sound=off\nboard=on\nboard.geometry=1,-2,300,400\n");
+        Row("unknown keys, bad values and sizes ignored",
+            "x=1\nsound=maybe\nsound\n=off\nsound=off \nboard.geometry=1,2,3\nboard.geometry=1,2,30,400\n"
+            "board.geometry=1,2,300,400,5\nboard.geometry=a,2,300,400\n",
+            "sound=on\nboard=off\n");
     }
     void extraSettings() {
-        QFETCH(QByteArray, text);
+        QFETCH(QString, text);
         QTEST(Q(EncodeExtraSettings(ParseExtraSettings(text.toStdString()))), "read");
     }
 };

@@ -22,28 +22,23 @@ class TestCardCheck : public QObject {
 private slots:
     // Sheets (the others full of distinct numbers), range 1〜75 → the findings and the boxes they select.
     void findings_data() {
-        QTest::addColumn<QString>("sheets");
-        QTest::addColumn<bool>("bands");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, QString sheets, bool bands, const char* expected) {
-            QTest::newRow(name) << sheets << bands << QString(expected);
-        };
+        Columns<QString, bool, QString>("sheets", "bands", "expected");
         const QString card = kCard;
-        row("a printed card: nothing", card, true, "");
-        row("a number twice: selects its last place; its band", QString(kCard).replace(" 32 ", " 17 "), true,
+        Row("a printed card: nothing", card, true, "");
+        Row("a number twice: selects its last place; its band", QString(kCard).replace(" 32 ", " 17 "), true,
             "Sheet 1: 17 が 2行2列 と 2行3列 にあります @7 / Sheet 1 2行3列: 17 は N列(31〜45)の外です @7");
-        row("three places, written differently",
+        Row("three places, written differently",
             "07 7 8 9 10 07 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", false,
             "Sheet 1: 07 が 1行1列 と 1行2列 と 2行1列 にあります @5");
-        row("empty cells; a value no call hits; outside the range",
+        Row("empty cells; a value no call hits; outside the range",
             "1 . 3 4 5 6 7 8 9 10 11 12 @ 14 15 16 17 18 19 20 21 22 5.5 80 0", false,
             "Sheet 1 1行2列: 空欄です @1 / Sheet 1 5行3列: 5.5 は呼ばれることのない値です @22 / "
             "Sheet 1 5行4列: 80 は範囲(1〜75)の外です @23 / Sheet 1 5行5列: 0 は範囲(1〜75)の外です @24");
-        row("an empty sheet is one line, never the same as another", "@|.", false,
+        Row("an empty sheet is one line, never the same as another", "@|.", false,
             "Sheet 1: 空のｼｰﾄです @0 / Sheet 2: 空のｼｰﾄです @25");
-        row("the same card: the later names the first earlier one", card + "|A:" + card + "|B:" + card, false,
+        Row("the same card: the later names the first earlier one", card + "|A:" + card + "|B:" + card, false,
             "A は Sheet 1 と同じ内容です @25 / B は Sheet 1 と同じ内容です @50");
-        row("bands off or impossible: no band lines", QString(kCard).replace("61", "1"), false,
+        Row("bands off or impossible: no band lines", QString(kCard).replace("61", "1"), false,
             "Sheet 1: 1 が 1行1列 と 1行5列 にあります @4");
     }
     void findings() {
@@ -65,30 +60,24 @@ private slots:
 
     // Text typed or pasted, read column by column (V) or row by row (H) → the card's rows, or the message.
     void cardEntry_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("columns");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* text, bool columns, const char* expected) {
-            QTest::newRow(name) << QString(text) << columns << QString(expected);
-        };
+        Columns<QString, bool, QString>("text", "columns", "expected");
         QString numbers;
         for (int n = 1; n <= 25; ++n)
             numbers += QString::number(n) + (n % 5 ? " " : "\n");
-        const QByteArray all = numbers.toUtf8();
-        row("25 by rows", all, false, "1 2 3 4 5/6 7 8 9 10/11 12 13 14 15/16 17 18 19 20/21 22 23 24 25");
-        row("25 by columns", all, true, "1 6 11 16 21/2 7 12 17 22/3 8 13 18 23/4 9 14 19 24/5 10 15 20 25");
-        row("24 go around a free centre", "1,2,3,4,5、6，7\t8　9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24", false,
+        Row("25 by rows", numbers, false, "1 2 3 4 5/6 7 8 9 10/11 12 13 14 15/16 17 18 19 20/21 22 23 24 25");
+        Row("25 by columns", numbers, true, "1 6 11 16 21/2 7 12 17 22/3 8 13 18 23/4 9 14 19 24/5 10 15 20 25");
+        Row("24 go around a free centre", "1,2,3,4,5、6，7\t8　9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24", false,
             "1 2 3 4 5/6 7 8 9 10/11 12 @ 13 14/15 16 17 18 19/20 21 22 23 24");
-        row("full-width digits, leading zeros, @",
+        Row("full-width digits, leading zeros, @",
             "０１ ０２ 03 4 5 6 7 8 9 10 11 12 ＠ 14 15 16 17 18 19 20 21 22 23 24 25", false,
             "1 2 3 4 5/6 7 8 9 10/11 12 @ 14 15/16 17 18 19 20/21 22 23 24 25");
-        row("a number twice warns, and fills", "1 1 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24", false,
+        Row("a number twice warns, and fills", "1 1 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24", false,
             "1 1 3 4 5/6 7 8 9 10/11 12 @ 13 14/15 16 17 18 19/20 21 22 23 24 (1 が2回あります)");
-        row("too few", "1 2 3", true, "あと 21 個");
-        row("too many", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27", false,
+        Row("too few", "1 2 3", true, "あと 21 個");
+        Row("too many", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27", false,
             "2 個多すぎます");
-        row("a bad entry", "1 2 100 4", false, "100 は 0〜99 の数ではありません");
-        row("not a number", "1 2 x3", false, "x3 は 0〜99 の数ではありません");
+        Row("a bad entry", "1 2 100 4", false, "100 は 0〜99 の数ではありません");
+        Row("not a number", "1 2 x3", false, "x3 は 0〜99 の数ではありません");
     }
     void cardEntry() {
         QFETCH(QString, text);

@@ -1,36 +1,14 @@
-#include "modmain.h"
+#include "fixture.h"
 #include "numbers.h"
 
-#include <QtTest>
-
-#include <cmath>
 #include <set>
-#include <sstream>
 
 namespace {
-// The module alone, answering Yes to every question.
-struct QuietPlatform : Platform {
-    int MsgBox(const std::string&, int, const std::string&) override { return vbYes; }
-    void DoEvents() override {}
-    void Changed() override {}
-    float Rnd() override { return 0.5f; }
-    void Randomize() override {}
-};
-
-struct Run {
-    QuietPlatform platform;
-    modMain m{platform};
-    Run(int lo, int hi, const char* sheet) {
-        m.run.SysSetting = {0, std::int16_t(lo), std::int16_t(hi)};
-        std::istringstream in(sheet);
-        std::string cell;
-        for (int c = 0; c < kCellsPerSheet && in >> cell; ++c)
-            m.view.BBox[c].Caption = cell == "." ? "" : cell;
+// A run on the first sheet's cells (SetSheet's notation) with the range lo〜hi.
+struct Run : Game {
+    Run(int lo, int hi, const QString& sheet) : Game({0, std::int16_t(lo), std::int16_t(hi)}) {
+        SetSheet(m, 0, sheet.toStdString());
         m.Start();
-    }
-    void Call(int n) {
-        m.view.LBInput = std::to_string(n);
-        m.CallNumber();
     }
 };
 
@@ -134,30 +112,20 @@ private slots:
     // A first sheet (five cells a row, "." empty), the range's lowest number (highest 99) and calls → waiting
     // numbers, cells to go, chances. Empty cells read 0: outside a range from 1 no line of them can complete.
     void outlook_data() {
-        QTest::addColumn<QString>("sheet");
-        QTest::addColumn<int>("lo");
-        QTest::addColumn<QString>("calls");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("a reach waits for 5: 1 in 95 next") << "1 2 3 4 5" << 1 << "1 2 3 4"
-                                                           << "5|1|1.1%|5.3%";
-        QTest::newRow("an empty cell counts as 0") << "1 2 3 4 ." << 0 << "1 2 3 4"
-                                                   << "0|1|1.0%|5.2%";
-        QTest::newRow("a bingo: no chances") << "1 2 3 4 5" << 1 << "1 2 3 4 5"
-                                             << "|0|-|-";
-        QTest::newRow("a fraction is never hit, its nearest number waits") << "1 2 3 4 5.5" << 1 << "1 2 3 4"
-                                                                           << "6|1|-|-";
-        QTest::newRow("a number twice waits once") << "1 2 3 4 5\n1 2 3 4 5" << 1 << "1 2 3 4"
-                                                   << "5|1|1.1%|5.3%";
-        QTest::newRow("before any call") << "1 2 3 4 5" << 1 << ""
-                                         << "|5|0.0%|<0.1%";
-        QTest::newRow("an empty sheet") << "." << 1 << ""
-                                        << "|5|-|-";
+        Columns<QString, int, QString, QString>("sheet", "lo", "calls", "expected");
+        Row("a reach waits for 5: 1 in 95 next", "1 2 3 4 5", 1, "1 2 3 4", "5|1|1.1%|5.3%");
+        Row("an empty cell counts as 0", "1 2 3 4 .", 0, "1 2 3 4", "0|1|1.0%|5.2%");
+        Row("a bingo: no chances", "1 2 3 4 5", 1, "1 2 3 4 5", "|0|-|-");
+        Row("a fraction is never hit, its nearest number waits", "1 2 3 4 5.5", 1, "1 2 3 4", "6|1|-|-");
+        Row("a number twice waits once", "1 2 3 4 5\n1 2 3 4 5", 1, "1 2 3 4", "5|1|1.1%|5.3%");
+        Row("before any call", "1 2 3 4 5", 1, "", "|5|0.0%|<0.1%");
+        Row("an empty sheet", ".", 1, "", "|5|-|-");
     }
     void outlook() {
         QFETCH(QString, sheet);
         QFETCH(int, lo);
         QFETCH(QString, calls);
-        Run r(lo, 99, sheet.toStdString().c_str());
+        Run r(lo, 99, sheet);
         for (const QString& n : calls.split(' ', Qt::SkipEmptyParts))
             r.Call(n.toInt());
         QTEST(Text(r.m.Outlook(0)), "expected");
@@ -176,7 +144,7 @@ private slots:
                                    : std::to_string(rng.bounded(30))) +
                          ' ';
             }
-            Run r(5, 29, sheet.c_str());
+            Run r(5, 29, Q(sheet));
             std::vector<int> called;
             for (int step = 0; step < 12; ++step) {
                 if (!called.empty() && rng.bounded(4) == 0) {
@@ -205,5 +173,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestOutlook)
+QTEST_GUILESS_MAIN(TestOutlook)
 #include "test_outlook.moc"
