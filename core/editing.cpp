@@ -147,6 +147,15 @@ void modMain::SetCurrentFreeHole() {
     MarkChanged();
 }
 
+bool modMain::SetSheetCells(int sheet, const std::array<std::string, kCellsPerSheet>& cells) {
+    if (!IsEditMode() || sheet < 0 || sheet >= kSheets)
+        return false;
+    for (int c = 0; c < kCellsPerSheet; ++c)
+        view.BBox[static_cast<std::size_t>(sheet * kCellsPerSheet + c)].Caption = cells[static_cast<std::size_t>(c)];
+    MarkChanged();
+    return true;
+}
+
 void modMain::RenameCurrentSheet(const std::string& name) {
     view.BSheet[view.CurBox / kCellsPerSheet] = name;
     MarkChanged();

@@ -178,6 +178,8 @@ public:
     void SetFreeHoles();   // asks first; centre of every sheet
     void SetCurrentFreeHole();
     void RenameCurrentSheet(const std::string& name);
+    // A whole card written into a sheet at once, in edit mode only; false, changing nothing, otherwise.
+    bool SetSheetCells(int sheet, const std::array<std::string, kCellsPerSheet>& cells);
 
     // ---- run-mode buttons ----
     void ShowRunModeButtons(); // pressed states from run.SysSetting.RunMode

@@ -6,6 +6,8 @@
 #include "filedialogs.h"
 #include "fonts.h"
 #include "frmboard.h"
+#include "frmcardentry.h"
+#include "frmcheck.h"
 #include "frminfo.h"
 #include "frminput.h"
 #include "frmoption.h"
@@ -275,6 +277,8 @@ void frmMain::BuildMenus() {
     AddAction(tool, "mnSheetRand", "現在のｼｰﾄをﾗﾝﾀﾞﾑで設定(&S)", {}, [this] { m_.FillCurrentSheetRandom(); });
     AddAction(tool, "mnRand", "全てのｼｰﾄをﾗﾝﾀﾞﾑで設定(&R)", QKeySequence("Ctrl+R"),
               [this] { m_.FillAllSheetsRandom(); });
+    AddAction(tool, "mnCheck", "ｼｰﾄの入力ﾁｪｯｸ(&C)...", QKeySequence(Qt::Key_F8), &frmMain::mnCheck_Click);
+    AddAction(tool, "mnCardEntry", "ｶｰﾄﾞ番号の一括入力(&I)...", {}, &frmMain::mnCardEntry_Click);
     tool->addSeparator()->setObjectName("mnbar5");
     AddAction(tool, "mnFreehole", "ｼｰﾄの中心をﾌﾘｰﾎｰﾙに設定(&H)", QKeySequence("Ctrl+H"), [this] { m_.SetFreeHoles(); });
     tool->addSeparator()->setObjectName("mnbar2");
@@ -298,6 +302,15 @@ void frmMain::BuildMenus() {
     AddAction(mnPopup, "mnPopHole", "中心をﾌﾘｰﾎｰﾙに設定(&H)", {}, [this] { m_.SetCurrentFreeHole(); });
     mnPopup->addSeparator()->setObjectName("mnbar7");
     AddAction(mnPopup, "mnPopName", "ｼｰﾄ名の変更(&N)...", {}, &frmMain::mnSheetName_Click);
+    AddAction(mnPopup, "mnPopCardEntry", "ｶｰﾄﾞ番号の一括入力(&I)...", {}, &frmMain::mnCardEntry_Click);
+
+    // A cell's menu during a run: a mistake found mid-game is mended without ending the game.
+    mnCellPopup = new QMenu("cell", this);
+    mnCellPopup->setObjectName("mnCellPopup");
+    AddAction(mnCellPopup, "mnCellFix", "このﾏｽを修正(&M)...", {}, [this] {
+        frmCellFix fix(m_, popupBox_, this);
+        fix.exec();
+    });
 }
 
 void frmMain::BuildToolbar() {
@@ -484,6 +497,8 @@ void frmMain::SyncFromModel() {
     SyncTimer();
     if (board_ && board_->isVisible())
         board_->Follow();
+    if (check_)
+        check_->Follow();
 }
 
 void frmMain::SyncTimer() {
@@ -516,12 +531,29 @@ void frmMain::BBox_MouseDown(int Index, Qt::MouseButton button) {
     if (m_.BBox_MouseDown(Index, code)) {
         SyncFromModel();
         mnPopup->exec(QCursor::pos());
+    } else if (code == kRightButton && m_.IsRunning()) {
+        popupBox_ = Index;
+        mnCellPopup->exec(QCursor::pos());
     }
 }
 
 void frmMain::LBInput_Click() { m_.LBInput_Click(); }
 
 void frmMain::Timer2_Timer() { clock_->setText(QTime::currentTime().toString("H:mm")); }
+
+void frmMain::mnCheck_Click() {
+    if (!check_) {
+        check_ = new frmCheck(m_, this);
+        check_->show();
+    }
+    check_->raise();
+    check_->activateWindow();
+}
+
+void frmMain::mnCardEntry_Click() {
+    frmCardEntry entry(m_, this);
+    entry.exec();
+}
 
 void frmMain::mnSheetAbout_Click() {
     if (info_)
@@ -583,6 +615,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
         }
     }
     RememberBoard(board_ && board_->isVisible());
+    if (check_)
+        check_->close();
     if (board_) {
         // Closed with this window, and open again at the next start.
         disconnect(board_, nullptr, this, nullptr);

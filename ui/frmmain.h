@@ -16,6 +16,7 @@
 class Alerts;
 class CellLabel;
 class frmBoard;
+class frmCheck;
 class SheetFrame;
 class QLabel;
 class QToolBar;
@@ -74,6 +75,8 @@ private:
     void mnSheetName_Click();
     void mn_Ver_Click();
     void mnBoard_Click(bool open);
+    void mnCheck_Click();
+    void mnCardEntry_Click();
     void RememberBoard(bool open); // its place, size and open state, in the extra settings file
     void Timer2_Timer();
     void SyncTimer();
@@ -115,6 +118,9 @@ private:
     QPointer<frmInput> input_;
     QPointer<frmVer> ver_;
     QPointer<HelpViewer> help_;
+    QPointer<frmCheck> check_;
+    QMenu* mnCellPopup = nullptr; // during a run, on a cell
+    int popupBox_ = 0;
     Alerts* alerts_ = nullptr;
     frmBoard* board_ = nullptr; // made on first use, then only hidden and shown
     QAction* boardAction_ = nullptr;

@@ -74,9 +74,9 @@ void RecoveryKeeper::ModelChanged() {
     RecoveryState state = CaptureRecovery(m_);
     if (written_ && *written_ == state)
         return;
-    // A run's steps are written at once; edits wait for the end of a burst of typing. The
-    // roulette's ticks change nothing the file holds, so they never write.
-    if ((written_ ? written_->run : std::nullopt) != state.run)
+    // A run's steps, and a cell corrected during it, are written at once; edits wait for the end of a burst of
+    // typing. The roulette's ticks change nothing the file holds, so they never write.
+    if (state.run || (written_ ? written_->run : std::nullopt) != state.run)
         Write(std::move(state));
     else if (!editTimer_.isActive())
         editTimer_.start();

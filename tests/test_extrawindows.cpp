@@ -1,10 +1,24 @@
+#include "celllabel.h"
 #include "extrasettings.h"
 #include "fixture.h"
 #include "frmboard.h"
+#include "frmcardentry.h"
+#include "frmcheck.h"
 #include "frmmain.h"
 
 namespace {
 struct Board : Game {
+    // Runs steps once the next modal dialog of the given name is up (a dialog's exec does not return before).
+    void whenOpen(const char* name, std::function<void(QWidget*)> steps) {
+        QTimer::singleShot(0, [=] {
+            QWidget* d = nullptr;
+            QTRY_VERIFY((d = QApplication::activeModalWidget()) && d->objectName() == name);
+            d->activateWindow(); // its mnemonics answer only while it is active
+            QTRY_VERIFY(QApplication::activeWindow() == d);
+            steps(d);
+            if (d->isVisible()) d->close(); // a failed step must not leave the test waiting on the dialog
+        });
+    }
     std::unique_ptr<frmMain> w;
     explicit Board(SettingRecord s = {0, 1, 75}) : Game(s) { Open(); }
     void Open() {
@@ -42,7 +56,7 @@ struct Board : Game {
 };
 } // namespace
 
-class TestBoard : public QObject {
+class TestExtraWindows : public QObject {
     Q_OBJECT
 private slots:
     // A typed game on 1〜75 with the board opened by F7: the numbers' marks, a card's row, the calls, the note on
@@ -89,7 +103,7 @@ private slots:
 
     // A real click on the board in a real X server, then real keys: the keyboard stayed with the call.
     void clickOnTheBoardKeepsTheKeyboard() {
-        if (QGuiApplication::platformName() != "xcb") QSKIP("needs an X server (the test_board_x11 entry)");
+        if (QGuiApplication::platformName() != "xcb") QSKIP("needs an X server (the test_extrawindows_x11 entry)");
         Board b;
         QTest::keyClick(b.w.get(), Qt::Key_F7);
         QTest::keyClick(b.w.get(), Qt::Key_F5);
@@ -118,6 +132,94 @@ private slots:
         QVERIFY(b.Read(kExtraSettingsFileName).contains("board=off\n"));
     }
 
+    // The check by real keys: F8 opens it over a repeated number; Down and Enter select the finding's cell (the
+    // repeat's last place) and give the main window the keyboard, where the fix is typed and the list follows.
+    // During a run the list stays and Enter does nothing; a narrower range checks again; Escape closes.
+    void checkWindow() {
+        Board b;
+        SetSheet(b.m, 1, "1 2 3 4 5 6 7 8 9 10 11 12 @ 14 15 16 17 18 19 20 21 22 5 24 25");
+        b.m.Refresh();
+        QTest::keyClick(b.w.get(), Qt::Key_F8);
+        auto* check = b.w->findChild<frmCheck*>("frmCheck");
+        auto* list = check->findChild<QListWidget*>("lstFindings");
+        QVERIFY(QTest::qWaitForWindowActive(check));
+        const auto lines = [&] {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i)
+                out << list->item(i)->text();
+            return out.join(" / ");
+        };
+        QCOMPARE(lines(), "Sheet 1: 空のｼｰﾄです / Sheet 2: 5 が 1行5列 と 5行3列 にあります / Sheet 3: 空のｼｰﾄです / "
+                          "Sheet 4: 空のｼｰﾄです / Sheet 5: 空のｼｰﾄです / Sheet 6: 空のｼｰﾄです / Sheet 7: 空のｼｰﾄです / "
+                          "Sheet 8: 空のｼｰﾄです");
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(check->isVisible() && b.m.view.CurBox == 47 && QApplication::activeWindow() == b.w.get());
+        b.type("23");
+        QVERIFY(!lines().contains("Sheet 2") && lines().startsWith("Sheet 1: 空のｼｰﾄです / Sheet 3:"));
+        QTest::keyClick(b.w.get(), Qt::Key_F5);
+        b.type("1E");
+        const QString during = lines();
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(lines() == during && b.m.view.CurBox == 47);
+        b.m.EndRun();
+        SetSheet(b.m, 0, "1 2 3 4 5 6 7 8 9 10 11 12 @ 14 15 16 17 18 19 20 21 22 23 24 99");
+        b.m.ApplySettings({0, 1, 50});
+        QVERIFY(lines().startsWith("Sheet 1 5行5列: 99 は範囲(1〜50)の外です / Sheet 3:"));
+        QVERIFY(check->findChild<QCheckBox*>("chkBands")->isEnabled());
+        b.m.ApplySettings({0, 1, 51});
+        QVERIFY(!check->findChild<QCheckBox*>("chkBands")->isEnabled());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(!b.w->findChild<frmCheck*>("frmCheck"));
+    }
+
+    // Eight cards typed in one go: each card's numbers and 次のｼｰﾄへ, the last OK by Enter; a bad entry keeps OK off
+    // and Enter does nothing.
+    void cardEntryThroughEightSheets() {
+        Board b;
+        b.whenOpen("frmCardEntry", [&](QWidget* d) {
+            auto* text = d->findChild<QPlainTextEdit*>("txtNumbers");
+            QTest::keyClicks(text, "1 2 x");
+            QTest::keyClick(text, Qt::Key_Return);
+            QVERIFY(d->isVisible() && d->findChild<QLabel*>("lblMessage")->text() == "x は 0〜99 の数ではありません");
+            text->clear();
+            for (int s = 0; s < kSheets; ++s) {
+                QCOMPARE(d->windowTitle(), QString("ｶｰﾄﾞ番号の一括入力 - Sheet %1").arg(s + 1));
+                for (int n = 1; n <= 24; ++n)
+                    QTest::keyClicks(text, QString::number(n + s) + " ");
+                // QTest's key events miss a button's mnemonic (Alt+N works by a real keyboard): clicked here.
+                if (s < kSheets - 1)
+                    QTest::mouseClick(d->findChild<QPushButton*>("cmdNext"), Qt::LeftButton);
+                else
+                    QTest::keyClick(text, Qt::Key_Return);
+            }
+        });
+        b.w->action("mnCardEntry")->trigger();
+        QCOMPARE(Grid(b.m, 7, false), "8 13 18 22 27\n9 14 19 23 28\n10 15 @ 24 29\n11 16 20 25 30\n12 17 21 26 31");
+        QVERIFY(Grid(b.m, 0, false).startsWith("1 6 11 15 20") && b.m.doc.DocChanged == -1);
+    }
+
+    // A cell corrected in a run by its right-button menu: the marks follow the new text at once, CurBox stays,
+    // and the recovery file holds the change at once.
+    void cellCorrectedInARun() {
+        Board b;
+        SetSheet(b.m, 0, "1 2 3 4 9");
+        QTest::keyClick(b.w.get(), Qt::Key_F5);
+        b.type("1E2E3E4E5E");
+        QVERIFY(b.m.view.BMess[0].Caption == "Reach1");
+        QTimer::singleShot(0, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+            b.whenOpen("frmCellFix", [](QWidget* d) {
+                QCOMPARE(d->findChild<QLabel*>("lblPlace")->text(), "Sheet 1 1行5列");
+                QTest::keyClicks(d->findChild<QLineEdit*>("txtCell"), "5x");
+                QTest::keyClick(d->findChild<QLineEdit*>("txtCell"), Qt::Key_Return);
+            });
+            b.w->action("mnCellFix")->trigger();
+        });
+        QTest::mouseClick(b.w->cell(4), Qt::RightButton);
+        QVERIFY(b.m.view.BMess[0].Caption == "Hit! Bingo1" && b.m.view.CurBox == 0 && b.m.view.BBox[4].Caption == "5");
+    }
+
     // The extra settings file: unknown and bad lines are ignored, a missing key keeps its default.
     void extraSettings_data() {
         Columns<QString, QString>("text", "read");
@@ -135,5 +237,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBoard)
-#include "test_board.moc"
+QTEST_MAIN(TestExtraWindows)
+#include "test_extrawindows.moc"
