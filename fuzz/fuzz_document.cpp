@@ -39,7 +39,7 @@ modMain* g_module = nullptr;
 
 void CheckRoundTrip(const DocumentContent& doc) {
     modMain& m = *g_module;
-    ApplyDocument(m, doc);
+    m.ApplyDocument(doc);
     const EncodedDocument encoded = EncodeDocument(m);
     if (!encoded.error.empty()) { // only a name without a CP932 form may be refused by the writer
         bool unstorableName = false;

@@ -111,8 +111,14 @@ frmBoard::frmBoard(modMain& m, QWidget* mainWindow) : QWidget(mainWindow, Qt::Wi
                              kSheets * cards_->verticalHeader()->defaultSectionSize() + 4);
     cards_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cards_->setSelectionMode(QAbstractItemView::NoSelection);
-    cards_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    cards_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // Widths fixed once: fitting columns to their contents at every call would cost more than the rest together.
+    const int digit = fontMetrics().horizontalAdvance("0");
+    const int widths[] = {10 * digit, 12 * digit, 0, 4 * digit, 7 * digit, 7 * digit};
+    for (int c = 0; c < 6; ++c) {
+        cards_->horizontalHeader()->setSectionResizeMode(c, c == 2 ? QHeaderView::Stretch : QHeaderView::Fixed);
+        if (widths[c])
+            cards_->setColumnWidth(c, widths[c]);
+    }
     NoFocus(cards_);
     for (int r = 0; r < kSheets; ++r)
         for (int c = 0; c < 6; ++c) {
