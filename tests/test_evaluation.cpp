@@ -125,33 +125,32 @@ class TestEvaluation : public QObject {
 private slots:
     void statusAfterCalls_data() {
         QTest::addColumn<Eval>("e");
-        const auto row = [](const QString& name, const Eval& e) { QTest::newRow(qPrintable(name)) << e; };
         const QList<int> c1to4{1, 2, 3, 4};
-        row("free holes at Start: a reach, no Hit!, empty missing cell lists 0",
-            {{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
-        row("Hit! goes at a call without a new hit, as a number called again", {{"1"}, {1, 1}, "/F", kNoReach});
-        row("+5, 05, '5 ' and 5. on one sheet all hit by 5", {{"+5 05 5_ 5. 9"}, {5}, "Hit! Reach1/B", Reach("9")});
-        row("fractions never hit, listed ascending as nearest whole, halves to even",
-            {{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
+        Row("free holes at Start: a reach, no Hit!, empty missing cell lists 0",
+            Eval{{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
+        Row("Hit! goes at a call without a new hit, as a number called again", Eval{{"1"}, {1, 1}, "/F", kNoReach});
+        Row("+5, 05, '5 ' and 5. on one sheet all hit by 5", Eval{{"+5 05 5_ 5. 9"}, {5}, "Hit! Reach1/B", Reach("9")});
+        Row("fractions never hit, listed ascending as nearest whole, halves to even",
+            Eval{{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
         // Row 0 is a bingo (no longer counted as a reach), column 0 a reach missing 20; cell 0 lies in both.
-        row("red wins over blue where a bingo crosses a reach",
-            {{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."},
-             {1, 2, 3, 4, 5, 6, 7, 8, 30},
-             "Hit! Reach1 Bingo1/R",
-             Reach("20"),
-             "Rw Rw Rw Rw Rw\nBw Wk Wk Wk Wk\nBw Wk Kw Kw Wk\nBw Wk Wk Wk Wk\nWb Wk Wk Wk Wk"});
+        Row("red wins over blue where a bingo crosses a reach",
+            Eval{{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."},
+                 {1, 2, 3, 4, 5, 6, 7, 8, 30},
+                 "Hit! Reach1 Bingo1/R",
+                 Reach("20"),
+                 "Rw Rw Rw Rw Rw\nBw Wk Wk Wk Wk\nBw Wk Kw Kw Wk\nBw Wk Wk Wk Wk\nWb Wk Wk Wk Wk"});
         // The outer evaluation must not write anything after the call inside its closing yield.
-        row("a call inside the closing yield sees a finished evaluation",
-            {{"@ @ @ 1 2"},
-             {1},
-             "Hit! Bingo1/R",
-             kNoReach,
-             "Rw Rw Rw Rw Rw\n" + QStringList(4, "Wk Wk Wk Wk Wk").join('\n'),
-             2});
+        Row("a call inside the closing yield sees a finished evaluation",
+            Eval{{"@ @ @ 1 2"},
+                 {1},
+                 "Hit! Bingo1/R",
+                 kNoReach,
+                 "Rw Rw Rw Rw Rw\n" + QStringList(4, "Wk Wk Wk Wk Wk").join('\n'),
+                 2});
         // Out-of-range missing cells: no list entry and no access outside the reach table.
         for (const QString& text : QStringList{"150", "-3", "100", "99.5", QString(20, '9'), QString(400, '9')})
-            row("missing " + (text.size() > 5 ? QString("%1 nines").arg(text.size()) : text),
-                {{"1 2 3 4 " + text}, c1to4, "Hit! Reach1/B", kNoReach});
+            Row("missing " + (text.size() > 5 ? QString("%1 nines").arg(text.size()) : text),
+                Eval{{"1 2 3 4 " + text}, c1to4, "Hit! Reach1/B", kNoReach});
     }
     void statusAfterCalls() {
         QFETCH(Eval, e);
@@ -262,6 +261,7 @@ private slots:
     }
 
     // A number taken back is uncalled again: the roulette may show it, and the range's end counts it as not drawn.
+    // Then a drawn game restored not rolling leaves the roulette off (a restore during a run: the property test's).
     void takenBackNumberIsDrawnAgain() {
         Game g(Setting(1, 0, 24));
         g.m.Start();
@@ -276,15 +276,13 @@ private slots:
         }
         g.m.Timer1_Timer();
         QVERIFY(g.m.IsEditMode());
-    }
-
-    // A drawn game restored not rolling leaves the roulette off (a restore during a run: the property test's).
-    void restoreNotRolling() {
-        Game g;
+        g.m.ApplySettings(Setting(0, 0, 99)); // the restore must press the drawn mode again
+        const qsizetype asked = g.platform.asked.size();
         g.m.RestoreRun(Setting(1, 10, 40), Calls{9, 4}, 2, false);
         QCOMPARE(QString("%1 %2 ").arg(Q(g.m.view.LBLineMess)).arg(g.m.view.Timer1Enabled) + Q(g.m.view.LBNum),
                  "実行中 / 乱数形式 0 2");
-        QVERIFY(g.platform.asked.isEmpty() && g.m.run.SysSetting == Setting(1, 10, 40) && g.m.view.RandRunPressed);
+        QVERIFY(g.platform.asked.size() == asked && g.m.run.SysSetting == Setting(1, 10, 40) &&
+                g.m.view.RandRunPressed);
     }
 };
 

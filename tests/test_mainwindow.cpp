@@ -125,17 +125,14 @@ private slots:
     }
     void keysWithNativeCodes() {
         QFETCH(NativeKey, k);
-        const auto send = [&](QWidget* target) {
+        Window win, run; // the same key in a game typed by hand shows what it types in the candidate box
+        run.w->action("mn_Start")->trigger();
+        for (Window* x : {&win, &run})
             for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
                 QKeyEvent event(type, k.key, Qt::KeyboardModifiers(k.modifiers), quint32(k.scanCode), 0, 0, k.text);
-                QApplication::sendEvent(target, &event);
+                QApplication::sendEvent(x->w.get(), &event);
             }
-        };
-        Window win, run; // the same key in a game typed by hand shows what it types in the candidate box
-        send(win.w.get());
         QCOMPARE(win.text(0) + " " + QString::number(win.m.view.CurBox), k.expected);
-        run.w->action("mn_Start")->trigger();
-        send(run.w.get());
         const QString digit = k.expected.section(' ', 0, 0);
         QCOMPARE(Q(run.m.view.LBInput), digit == "@" ? QString() : digit);
     }
@@ -422,20 +419,18 @@ private slots:
         // settings: mode, lowest, highest; keys: T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape,
         // r: a run starts unheard; shown: focus, "OK" if enabled, mode, both bars, LBMinMax(0), (1), LBKinds
         Columns<QList<int>, QString, QString>("settings", "keys", "shown");
-        const auto row = [](const char* name, QList<int> settings, const char* keys, const char* shown) {
-            QTest::newRow(name) << settings << QString(keys) << QString(shown);
-        };
-        row("50 and 60: lowest bar at 36, labels keep 50", {1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
-        row("escape presses Default and stays open", {1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
+        Row("50 and 60: lowest bar at 36, labels keep 50", QList<int>{1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
+        Row("escape presses Default and stays open", QList<int>{1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
         // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
-        row("Tab: run mode, both bars drawn focused, OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
+        Row("Tab: run mode, both bars drawn focused, OK", QList<int>{0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
         // The horizontal arrows moved the wrong way.
-        row("right and down arrows add 1, left and up take 1", {0, 10, 99}, "TRRLUDD", "HSMinMax0 OK 0 12 99 12 99 88");
-        row("Page Down adds 10, Page Up takes 10", {0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
-        row("End on lowest: 75 pushes highest to 99", {0, 0, 80}, "TE", "HSMinMax0 OK 0 75 99 75 99 25");
-        row("Home on highest: 24 pulls lowest to 0", {0, 50, 99}, "TTH", "HSMinMax1 OK 0 0 24 0 24 25");
+        Row("right and down arrows add 1, left and up take 1", QList<int>{0, 10, 99}, "TRRLUDD",
+            "HSMinMax0 OK 0 12 99 12 99 88");
+        Row("Page Down adds 10, Page Up takes 10", QList<int>{0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
+        Row("End on lowest: 75 pushes highest to 99", QList<int>{0, 0, 80}, "TE", "HSMinMax0 OK 0 75 99 75 99 25");
+        Row("Home on highest: 24 pulls lowest to 0", QList<int>{0, 50, 99}, "TTH", "HSMinMax1 OK 0 0 24 0 24 25");
         // Settings changed under a run used to take effect in the middle of it; OK is off once the dialog hears of it.
-        row("OK refused during a run", {0, 0, 99}, "rTN", "HSMinMax0 0 10 99 10 99 90");
+        Row("OK refused during a run", QList<int>{0, 0, 99}, "rTN", "HSMinMax0 0 10 99 10 99 90");
     }
     void options() {
         QFETCH(QList<int>, settings);
@@ -479,18 +474,15 @@ private slots:
     void sheetInfo_data() {
         // figures: lowest, highest, distinct numbers; ranking: rank/number/occurrences ...
         Columns<QStringList, QString, QString>("sheets", "figures", "ranking");
-        const auto row = [](const char* name, const QStringList& sheets, const char* figures, const char* ranking) {
-            QTest::newRow(name) << sheets << figures << ranking;
-        };
-        row("no numbers", {"@ . @", "@"}, "- - -", "");
-        row("eight identical sheets rank their ten lowest first",
+        Row("no numbers", QStringList{"@ . @", "@"}, "- - -", "");
+        Row("eight identical sheets rank their ten lowest first",
             QStringList(8, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25"), "1 25 25",
             "1/1/8 1/2/8 1/3/8 1/4/8 1/5/8 1/6/8 1/7/8 1/8/8 1/9/8 1/10/8");
-        row("competition ranks 1, 2, 2, 4, 4, 4, 4", {"5 7 9 1 2", "5 7 9 3 4", "5"}, "1 9 7",
+        Row("competition ranks 1, 2, 2, 4, 4, 4, 4", QStringList{"5 7 9 1 2", "5 7 9 3 4", "5"}, "1 9 7",
             "1/5/3 2/7/2 2/9/2 4/1/1 4/2/1 4/3/1 4/4/1");
-        row("100 and a number in nine cells count, unranked", {"100 100 3 7 7 7 7 7 7 7 7 7", "0"}, "0 100 4",
-            "1/0/1 1/3/1");
-        row("loaded 5.5 counts as 6, 4.5 as 4", {"5.5 6 4.5", "4"}, "4 6 2", "1/4/2 1/6/2");
+        Row("100 and a number in nine cells count, unranked", QStringList{"100 100 3 7 7 7 7 7 7 7 7 7", "0"},
+            "0 100 4", "1/0/1 1/3/1");
+        Row("loaded 5.5 counts as 6, 4.5 as 4", QStringList{"5.5 6 4.5", "4"}, "4 6 2", "1/4/2 1/6/2");
     }
     void sheetInfo() {
         QFETCH(QStringList, sheets);
