@@ -95,16 +95,15 @@ private slots:
             g.Call(n);
         g.platform.onYield = [&] { g.m.End(); };
         g.Call(7);
-        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
         const QString normal = QStringList(5, QStringList(5, "Wk").join(' ')).join('\n');
         for (int s = 0; s < kSheets; ++s) {
             QCOMPARE(Grid(g.m, s, true), s == 1 ? QString(normal).replace(36, 2, "Nw") : normal);
             QCOMPARE(Q(g.m.view.BMess[s].Caption) + ColourLetter(g.m.view.BMess[s].BackColor), "F");
         }
-        QCOMPARE(Q(g.m.view.LBLog[0] + g.m.view.LBLog[6] + g.m.view.StatusText + g.m.view.LBInput + g.m.view.LBNum),
-                 "0");
+        QCOMPARE(Q(g.m.view.LBLineMess + "|" + g.m.view.LBLog[0] + g.m.view.LBLog[6] + g.m.view.StatusText +
+                   g.m.view.LBInput + g.m.view.LBNum + "|" + std::to_string(g.m.run.NumLog[0])),
+                 "編集モード|0|7"); // the history stays until the next Start
         QVERIFY(g.m.view.LBInputBackColor == Colour::White && !g.m.view.RunLabelsVisible && !g.m.view.Timer1Enabled);
-        QCOMPARE(int(g.m.run.NumLog[0]), 7); // the history stays until the next Start
     }
 
     // All sheets: No changes nothing, Yes gives each sheet the range's numbers shuffled apart, and "0" past a
