@@ -386,11 +386,8 @@ private slots:
         const std::vector<std::string> cells{"", "@", "0", "99", "05", "5.5", "5 "};
         const auto pick = [&](const auto& from) { return from[rng.bounded(int(from.size()))]; };
         for (int i = 0; i < 200; ++i) {
-            RecoveryState s{{},
-                            pick(std::vector<std::string>{"/home/op/", "/a,b%/"}),
-                            pick(pieces) + ".bng",
-                            rng.bounded(2) == 1,
-                            std::nullopt};
+            RecoveryState s{
+                {}, rng.bounded(2) ? "/a,b%/" : "/home/op/", pick(pieces) + ".bng", rng.bounded(2) == 1, {}};
             for (std::string& name : s.document.names) // up to the 4096 CP932 bytes a document holds
                 for (const std::size_t bytes = rng.bounded(4097);;) {
                     const std::string next = name + pick(pieces);
