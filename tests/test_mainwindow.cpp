@@ -227,11 +227,10 @@ private slots:
         };
         QStringList seen;
         for (auto key : {"Open", "Del", "Stop", "RandRun", "Info", "Help"}) {
-            QAction* a = win.w->action(key);
-            QWidget* button = bar->widgetForAction(a);
+            QWidget* button = bar->widgetForAction(win.w->action(key));
             const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
             seen << QString("%1%2%3").arg(button->toolTip(), name == button->toolTip() ? "" : " named " + name,
-                                          a->isIconVisibleInMenu() ? " iconInMenu" : "");
+                                          win.w->action(key)->isIconVisibleInMenu() ? " iconInMenu" : "");
         }
         QCOMPARE(seen.join(", "), "ﾌｧｲﾙを開く, 全てのｼｰﾄを消去, 終了, 乱数形式, ｼｰﾄ情報, ﾍﾙﾌﾟ");
         QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");

@@ -84,8 +84,7 @@ private slots:
             }
     }
 
-    // The run ends inside the last call's closing yield. Fault mended: the roulette of a run
-    // ended there got restarted.
+    // The run ends inside the last call's closing yield. Fault mended: a run ended there restarted its roulette.
     void endRunRestoresEditLook() {
         Game g(Setting(1, 0, 99));
         SetSheet(g.m, 0, "1 2 3 4 5\n@ 6 7 8 .");

@@ -72,17 +72,9 @@ std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<unreadable>";
 }
-// A size-limited tmpfs at path, filled up to its last block and inode, or read-only; as root only.
+// A size-limited tmpfs at path; as root only.
 bool MountSmallDisk(const QByteArray& path, const char* options) {
     return mkdir(path, 0755) == 0 && mount("tmpfs", path, "tmpfs", 0, options) == 0;
-}
-void FillDisk(const QByteArray& path, bool blocks) {
-    QFile filler(path + "/filler");
-    bool room = blocks && filler.open(QIODevice::WriteOnly);
-    while (room)
-        room = filler.write(QByteArray(4096, 'f')) > 0 && filler.flush();
-    for (int i = 0; QFile(path + "/inode" + QByteArray::number(i)).open(QIODevice::WriteOnly);)
-        ++i;
 }
 QByteArray Recovery() { // a recovery file's text: an unsaved drawn game of two calls
     RecoveryState s{{}, "/home/op/bingo/", "夏祭り.bng", true, RecoveryRun{Setting(1, 10, 60), {10, 17}, 2, true}};
@@ -319,7 +311,12 @@ private slots:
             if (!disk.isEmpty()) umount2(folder, MNT_DETACH);
         });
         QVERIFY(Place(path, kind, "old", folder));
-        if (disk == "full" || disk == "no inodes") FillDisk(folder, disk == "full");
+        QFile filler(folder + "/filler"); // the disk filled up to its last block, if full, and its last inode
+        for (bool room = disk == "full" && filler.open(QIODevice::WriteOnly); room;)
+            room = filler.write(QByteArray(4096, 'f')) > 0 && filler.flush();
+        for (int i = 0; (disk == "full" || disk == "no inodes") &&
+                        QFile(folder + "/inode" + QByteArray::number(i)).open(QIODevice::WriteOnly);)
+            ++i;
         if (disk == "read-only") QVERIFY(mount(nullptr, folder, nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         for (std::string& sheet : g.m.view.BSheet) // more than the old file's one block
             sheet = std::string(1000, 'x');
@@ -352,8 +349,7 @@ private slots:
         std::filesystem::remove_all(folder); // QTemporaryDir cannot name it
     }
 
-    // A recovery file refused whole and set aside: faults the fuzz target or a review found, and bounds it cannot
-    // reach.
+    // A recovery file refused whole and set aside: faults fuzzing or a review found, and bounds fuzzing cannot reach.
     void recoveryRefused_data() {
         QTest::addColumn<QByteArray>("text");
         const auto edit = [](const char* row, const QByteArray& from, const QByteArray& to) {
