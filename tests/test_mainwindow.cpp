@@ -167,9 +167,8 @@ private slots:
         row("the options' OK with the drawn mode: the toolbar shows it", {}, "7|8|9| 0 名前 [] 0 N written",
             [](Window& w) {
                 w.w->action("mnOption")->trigger();
-                auto* options = w.w->findChild<QDialog*>("frmOption");
-                Child<QRadioButton>(options, "optRand")->click();
-                Child<QPushButton>(options, "CmdOK")->click();
+                Child<QRadioButton>(w.w->findChild<QDialog*>("frmOption"), "optRand")->click();
+                Child<QPushButton>(w.w->findChild<QDialog*>("frmOption"), "CmdOK")->click();
             });
         row("a right click's menu acts on the clicked sheet", {}, "7|8|9|@ 60 名前 [] -1 R", [](Window& w) {
             QTimer::singleShot(0, [&] {
