@@ -153,9 +153,8 @@ private slots:
     // sheet's name, the questions' titles, the changed mark, the run mode pressed, whether settings were written.
     void editCommands_data() {
         Columns<Steps, QString>("steps", "expected");
-        const auto row = [](const char* name, QKeySequence key, const char* expected, const Steps& steps = {}) {
-            QTest::newRow(name) << (steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }))
-                                << QString(expected);
+        const auto row = [](auto name, QKeySequence key, QString expected, Steps steps = {}) {
+            Row(name, steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }), expected);
         };
         const auto button = [](const char* b) { return Steps([=](Window& w) { w.w->action(b)->trigger(); }); };
         row("Del empties the current cell", Qt::Key_Delete, "|8|9| 0 名前 [] -1 R");

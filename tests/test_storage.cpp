@@ -123,9 +123,7 @@ private slots:
         // 7, 123, 199 ("": refused), or the settings
         Columns<QString, QString, QByteArray, QString>("file", "kind", "bytes", "taken");
         const auto row = [](const QString& name, const QString& file, const QByteArray& bytes, const QString& taken,
-                            const QString& kind = "file") {
-            QTest::newRow(qPrintable(name)) << file << kind << bytes << taken;
-        };
+                            const QString& kind = "file") { Row(name, file, kind, bytes, taken); };
         const QString doc = "d.bng", ini = kSettingsFileName, usual = "S1 S8 0 7 23 99";
         const QString kanji = QString("漢").repeated(2048);
         const QByteArray names = (QByteArray("\x8A\xBF").repeated(2048) + "\r\n").repeated(8), cells = Doc(200).mid(32);
