@@ -59,8 +59,7 @@ private slots:
         QStringList asked{QString("回数が%1回に到達したので終了します。 | 終了 | 54").arg(size)};
         if (c.endAnswer) asked.prepend("実行を終了します。よろしいですか? | 終了 | 52");
         QCOMPARE(g.platform.asked.mid(2), asked);
-        QCOMPARE(during, "一時停止");
-        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
+        QCOMPARE(during + " then " + Q(g.m.view.LBLineMess), "一時停止 then 編集モード");
         QVERIFY(!g.m.view.Timer1Enabled && !g.m.CommandEnabled("mn_End") &&
                 g.m.view.BBox[60].BackColor == Colour::White);
         g.m.Timer1_Timer();

@@ -339,9 +339,8 @@ private slots:
         std::string folder = QFile::encodeName(parent.path()).toStdString() + "/\xff\xfe/", program = folder + "copy";
         QVERIFY(mkdir(folder.c_str(), 0755) == 0);
         std::filesystem::copy_file(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(), program);
-        setenv("NUMBALO_EXPECTED_FOLDER", folder.c_str(), 1);
-        const int status = std::system(("'" + program + "' appFolder").c_str());
-        unsetenv("NUMBALO_EXPECTED_FOLDER");
+        const int status =
+            std::system(("NUMBALO_EXPECTED_FOLDER='" + folder + "' '" + program + "' appFolder").c_str());
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         std::filesystem::remove_all(folder); // QTemporaryDir cannot name it
     }
