@@ -208,10 +208,8 @@ private slots:
                         a->m.Form_KeyDown(vk::Digit0 + int(rng.bounded(10)), 0);
                     for (int back = 1 + int(rng.bounded(3)); back > 0 && !calls.empty(); --back) {
                         QVERIFY(a->m.CommandEnabled("mn_Undo"));
-                        a->platform.onAsk = [&] { // the roulette rolls on under the question
-                            a->m.Timer1_Timer();
-                            a->m.Timer1_Timer();
-                        };
+                        // The roulette rolls on under the question.
+                        a->platform.onAsk = [&] { a->m.Timer1_Timer(), a->m.Timer1_Timer(); };
                         a->m.TakeBackLastCall();
                         calls.pop_back();
                     }
