@@ -9,15 +9,6 @@
 
 const QString kNoReach = "現在、ﾘｰﾁはありません。";
 QString Reach(const QString& list) { return "ﾘｰﾁ番号は、" + list + "です。"; }
-struct Eval {
-    QStringList sheets; // sheet 0, 1, ... in SetSheet notation, "_" for a blank inside a cell
-    QList<int> calls;   // after Start
-    QString message;    // each listed sheet's status caption, "/", its back colour letter
-    QString status;
-    QString colours = {}; // each listed sheet's colour Grid; empty: not compared
-    int ahead = -1;       // not -1: typed ahead, called inside the first call's closing yield
-};
-Q_DECLARE_METATYPE(Eval)
 
 // The evaluation as the rules word it, cell by cell and line by line, on its own copy of what it reads and
 // writes: the reference the module's evaluation must agree with.
@@ -124,54 +115,54 @@ class TestEvaluation : public QObject {
     Q_OBJECT
 private slots:
     void statusAfterCalls_data() {
-        QTest::addColumn<Eval>("e");
-        const auto row = [](const QString& name, const Eval& e) { QTest::newRow(qPrintable(name)) << e; };
-        const QList<int> c1to4{1, 2, 3, 4};
-        row("free holes at Start: a reach, no Hit!, empty missing cell lists 0",
-            {{"@ @ @ @ ."}, {}, "Reach1/B", Reach("0")});
-        row("Hit! goes at a call without a new hit, as a number called again", {{"1"}, {1, 1}, "/F", kNoReach});
-        row("+5, 05, '5 ' and 5. on one sheet all hit by 5", {{"+5 05 5_ 5. 9"}, {5}, "Hit! Reach1/B", Reach("9")});
-        row("fractions never hit, listed ascending as nearest whole, halves to even",
-            {{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, {1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6")});
+        // sheets: 0, 1, ... in SetSheet notation, "_" a blank inside a cell; calls: after Start; message: each listed
+        // sheet's status caption, "/", its back colour letter; colours: their colour Grid ("": not compared); ahead:
+        // not -1, a number typed ahead, called inside the first call's closing yield
+        Columns<QStringList, QList<int>, QString, QString, QString, int>("sheets", "calls", "message", "status",
+                                                                         "colours", "ahead");
+        using S = QStringList;
+        using C = QList<int>;
+        const QString plain = "\nWk Wk Wk Wk Wk";
+        Row("free holes at Start: a reach, no Hit!, empty missing cell lists 0", S{"@ @ @ @ ."}, C{}, "Reach1/B",
+            Reach("0"), "", -1);
+        Row("Hit! goes at a call without a new hit, as a number called again", S{"1"}, C{1, 1}, "/F", kNoReach, "", -1);
+        Row("+5, 05, '5 ' and 5. all hit by 5", S{"+5 05 5_ 5. 9"}, C{5}, "Hit! Reach1/B", Reach("9"), "", -1);
+        Row("fractions never hit, listed ascending as nearest whole, halves to even",
+            S{"1 2 3 4 5.5", "1 2 3 4 4.5", "1 2 3 4 .5"}, C{1, 2, 3, 4, 5, 6}, "Reach1/B", Reach("0、4、6"), "", -1);
         // Row 0 is a bingo (no longer counted as a reach), column 0 a reach missing 20; cell 0 lies in both.
-        row("red wins over blue where a bingo crosses a reach",
-            {{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20 . . . ."},
-             {1, 2, 3, 4, 5, 6, 7, 8, 30},
-             "Hit! Reach1 Bingo1/R",
-             Reach("20"),
-             "Rw Rw Rw Rw Rw\nBw Wk Wk Wk Wk\nBw Wk Kw Kw Wk\nBw Wk Wk Wk Wk\nWb Wk Wk Wk Wk"});
+        Row("red wins over blue where a bingo crosses a reach", S{"1 2 3 4 5\n6 . . . .\n7 . 30 @ .\n8 . . . .\n20"},
+            C{1, 2, 3, 4, 5, 6, 7, 8, 30}, "Hit! Reach1 Bingo1/R", Reach("20"),
+            "Rw Rw Rw Rw Rw\nBw Wk Wk Wk Wk\nBw Wk Kw Kw Wk\nBw Wk Wk Wk Wk\nWb Wk Wk Wk Wk", -1);
         // The outer evaluation must not write anything after the call inside its closing yield.
-        row("a call inside the closing yield sees a finished evaluation",
-            {{"@ @ @ 1 2"},
-             {1},
-             "Hit! Bingo1/R",
-             kNoReach,
-             "Rw Rw Rw Rw Rw\n" + QStringList(4, "Wk Wk Wk Wk Wk").join('\n'),
-             2});
+        Row("a call inside the closing yield sees a finished evaluation", S{"@ @ @ 1 2"}, C{1}, "Hit! Bingo1/R",
+            kNoReach, "Rw Rw Rw Rw Rw" + plain.repeated(4), 2);
         // Out-of-range missing cells: no list entry and no access outside the reach table.
-        for (const QString& text : QStringList{"150", "-3", "100", "99.5", QString(20, '9'), QString(400, '9')})
-            row("missing " + (text.size() > 5 ? QString("%1 nines").arg(text.size()) : text),
-                {{"1 2 3 4 " + text}, c1to4, "Hit! Reach1/B", kNoReach});
+        for (const QString& text : S{"150", "-3", "100", "99.5", QString(20, '9'), QString(400, '9')})
+            Row("missing " + (text.size() > 5 ? QString("%1 nines").arg(text.size()) : text), S{"1 2 3 4 " + text},
+                C{1, 2, 3, 4}, "Hit! Reach1/B", kNoReach, "", -1);
     }
     void statusAfterCalls() {
-        QFETCH(Eval, e);
+        QFETCH(QStringList, sheets);
+        QFETCH(QList<int>, calls);
+        QFETCH(QString, message);
+        QFETCH(QString, colours);
+        QFETCH(int, ahead);
         Game g;
-        for (int s = 0; s < e.sheets.size(); ++s)
-            SetSheet(g.m, s, e.sheets[s].toStdString());
+        for (int s = 0; s < sheets.size(); ++s)
+            SetSheet(g.m, s, sheets[s].toStdString());
         g.m.Start();
-        if (e.ahead >= 0) g.platform.onYield = [&] { g.Call(e.ahead); };
-        for (int n : e.calls)
+        if (ahead >= 0) g.platform.onYield = [&] { g.Call(ahead); };
+        for (int n : calls)
             g.Call(n);
-        QCOMPARE(Q(g.m.view.LBNum), QString::number(e.calls.size() + (e.ahead >= 0)));
-        if (e.ahead >= 0) // the call typed ahead is the latest in the history
-            QCOMPARE(Q(g.m.view.LBLog[0] + " " + g.m.view.LBLog[1]), QString("%1 %2").arg(e.ahead).arg(e.calls.last()));
+        QCOMPARE(Q(g.m.view.LBNum), QString::number(calls.size() + (ahead >= 0)));
+        if (ahead >= 0) // the call typed ahead is the latest in the history
+            QCOMPARE(Q(g.m.view.LBLog[0] + " " + g.m.view.LBLog[1]), QString("%1 %2").arg(ahead).arg(calls.last()));
         for (int s = 0; s < kSheets; ++s) { // sheets not listed are empty and stay plain
-            const bool listed = s < e.sheets.size();
             QCOMPARE(Q(g.m.view.BMess[s].Caption) + '/' + ColourLetter(g.m.view.BMess[s].BackColor),
-                     listed ? e.message : "/F");
-            if (listed && !e.colours.isEmpty()) QCOMPARE(Grid(g.m, s, true), e.colours);
+                     s < sheets.size() ? message : "/F");
+            if (s < sheets.size() && !colours.isEmpty()) QCOMPARE(Grid(g.m, s, true), colours);
         }
-        QCOMPARE(Q(g.m.view.StatusText), e.status);
+        QTEST(Q(g.m.view.StatusText), "status");
     }
 
     // Random games of calls and take-backs: after every step the module shows what the plain evaluation of the
@@ -217,10 +208,8 @@ private slots:
                         a->m.Form_KeyDown(vk::Digit0 + int(rng.bounded(10)), 0);
                     for (int back = 1 + int(rng.bounded(3)); back > 0 && !calls.empty(); --back) {
                         QVERIFY(a->m.CommandEnabled("mn_Undo"));
-                        a->platform.onAsk = [&] { // the roulette rolls on under the question
-                            a->m.Timer1_Timer();
-                            a->m.Timer1_Timer();
-                        };
+                        // The roulette rolls on under the question.
+                        a->platform.onAsk = [&] { a->m.Timer1_Timer(), a->m.Timer1_Timer(); };
                         a->m.TakeBackLastCall();
                         calls.pop_back();
                     }
@@ -262,6 +251,7 @@ private slots:
     }
 
     // A number taken back is uncalled again: the roulette may show it, and the range's end counts it as not drawn.
+    // Then a drawn game restored not rolling leaves the roulette off (a restore during a run: the property test's).
     void takenBackNumberIsDrawnAgain() {
         Game g(Setting(1, 0, 24));
         g.m.Start();
@@ -276,15 +266,13 @@ private slots:
         }
         g.m.Timer1_Timer();
         QVERIFY(g.m.IsEditMode());
-    }
-
-    // A drawn game restored not rolling leaves the roulette off (a restore during a run: the property test's).
-    void restoreNotRolling() {
-        Game g;
+        g.m.ApplySettings(Setting(0, 0, 99)); // the restore must press the drawn mode again
+        const qsizetype asked = g.platform.asked.size();
         g.m.RestoreRun(Setting(1, 10, 40), Calls{9, 4}, 2, false);
         QCOMPARE(QString("%1 %2 ").arg(Q(g.m.view.LBLineMess)).arg(g.m.view.Timer1Enabled) + Q(g.m.view.LBNum),
                  "実行中 / 乱数形式 0 2");
-        QVERIFY(g.platform.asked.isEmpty() && g.m.run.SysSetting == Setting(1, 10, 40) && g.m.view.RandRunPressed);
+        QVERIFY(g.platform.asked.size() == asked && g.m.run.SysSetting == Setting(1, 10, 40) &&
+                g.m.view.RandRunPressed);
     }
 };
 

@@ -42,22 +42,13 @@ struct Window : Game {
             const bool keypad = sequence[k] == 'k';
             const QChar ch = sequence[k += keypad];
             const auto i = QString("RLUDTBE").indexOf(ch);
-            QTest::keyClick(w.get(), i < 0 ? Qt::Key(ch.unicode()) : named[i],
-                            ch == 'B' ? Qt::ShiftModifier
-                            : keypad  ? Qt::KeypadModifier
-                                      : Qt::NoModifier);
+            const auto modifier = ch == 'B' ? Qt::ShiftModifier : keypad ? Qt::KeypadModifier : Qt::NoModifier;
+            QTest::keyClick(w.get(), i < 0 ? Qt::Key(ch.unicode()) : named[i], modifier);
         }
     }
     QString text(int box) const { return w->cell(box)->text(); }
     QString label(const char* name) const { return Child(w.get(), name)->text(); }
     void click(int box, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(w->cell(box), b); }
-};
-// A key event as the window system delivers it; expected: cell 0's text and the current box.
-struct NativeKey {
-    int key, modifiers;
-    QString text;
-    int scanCode;
-    QString expected;
 };
 // The rename dialog on a cell's sheet (named start, cursor at its end), typing ('\b' Backspace), paste, a key.
 struct Rename {
@@ -67,7 +58,6 @@ struct Rename {
     bool refused = false; // OK answered with the bad-name message, the box still open
 };
 using Steps = std::function<void(Window&)>;
-Q_DECLARE_METATYPE(NativeKey)
 Q_DECLARE_METATYPE(Rename)
 Q_DECLARE_METATYPE(Steps)
 
@@ -113,31 +103,29 @@ private slots:
 
     // Key events as X11 delivers them, with the key's own scan code. Found as a fault: Shift+4 typed nothing.
     void keysWithNativeCodes_data() {
-        QTest::addColumn<NativeKey>("k");
+        // key: the key, modifiers and scan code; expected: cell 0's text and the current box
+        Columns<QList<int>, QString, QString>("key", "text", "expected");
         const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
-        Row("shift+4 on a US layout types 4", NativeKey{Qt::Key_Dollar, shift, "$", 13, "4 0"});
-        Row("a French top-row key types its digit", NativeKey{Qt::Key_Eacute, 0, "é", 11, "2 0"});
-        Row("shift+2 on a US layout is the free hole", NativeKey{Qt::Key_At, shift, "@", 11, "@ 0"});
-        Row("a shifted symbol of another key types nothing", NativeKey{Qt::Key_Dollar, shift, "$", 0, " 0"});
-        Row("keypad 7", NativeKey{Qt::Key_7, keypad, "7", 79, "7 0"});
-        Row("keypad separator moves on", NativeKey{Qt::Key_Comma, keypad, ",", 129, " 1"});
-        Row("ctrl+tab moves nowhere", NativeKey{Qt::Key_Tab, Qt::ControlModifier, "\t", 23, " 0"});
+        Row("shift+4 on a US layout types 4", QList<int>{Qt::Key_Dollar, shift, 13}, "$", "4 0");
+        Row("a French top-row key types its digit", QList<int>{Qt::Key_Eacute, 0, 11}, "é", "2 0");
+        Row("shift+2 on a US layout is the free hole", QList<int>{Qt::Key_At, shift, 11}, "@", "@ 0");
+        Row("a shifted symbol of another key types nothing", QList<int>{Qt::Key_Dollar, shift, 0}, "$", " 0");
+        Row("keypad 7", QList<int>{Qt::Key_7, keypad, 79}, "7", "7 0");
+        Row("keypad separator moves on", QList<int>{Qt::Key_Comma, keypad, 129}, ",", " 1");
+        Row("ctrl+tab moves nowhere", QList<int>{Qt::Key_Tab, Qt::ControlModifier, 23}, "\t", " 0");
     }
     void keysWithNativeCodes() {
-        QFETCH(NativeKey, k);
-        const auto send = [&](QWidget* target) {
-            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-                QKeyEvent event(type, k.key, Qt::KeyboardModifiers(k.modifiers), quint32(k.scanCode), 0, 0, k.text);
-                QApplication::sendEvent(target, &event);
-            }
-        };
+        QFETCH(QList<int>, key);
+        QFETCH(QString, text);
         Window win, run; // the same key in a game typed by hand shows what it types in the candidate box
-        send(win.w.get());
-        QCOMPARE(win.text(0) + " " + QString::number(win.m.view.CurBox), k.expected);
         run.w->action("mn_Start")->trigger();
-        send(run.w.get());
-        const QString digit = k.expected.section(' ', 0, 0);
-        QCOMPARE(Q(run.m.view.LBInput), digit == "@" ? QString() : digit);
+        for (Window* x : {&win, &run})
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key[0], Qt::KeyboardModifiers(key[1]), quint32(key[2]), 0, 0, text);
+                QApplication::sendEvent(x->w.get(), &event);
+            }
+        QTEST(win.text(0) + " " + QString::number(win.m.view.CurBox), "expected");
+        QCOMPARE(Q(run.m.view.LBInput), win.text(0) == "@" ? QString() : win.text(0));
     }
 
     // Found as a fault: a click on the candidate box inside the end of a run's yield called a number after the
@@ -165,9 +153,8 @@ private slots:
     // sheet's name, the questions' titles, the changed mark, the run mode pressed, whether settings were written.
     void editCommands_data() {
         Columns<Steps, QString>("steps", "expected");
-        const auto row = [](const char* name, QKeySequence key, const char* expected, const Steps& steps = {}) {
-            QTest::newRow(name) << (steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }))
-                                << QString(expected);
+        const auto row = [](auto name, QKeySequence key, QString expected, Steps steps = {}) {
+            Row(name, steps ? steps : Steps([=](Window& w) { QTest::keySequence(w.w.get(), key); }), expected);
         };
         const auto button = [](const char* b) { return Steps([=](Window& w) { w.w->action(b)->trigger(); }); };
         row("Del empties the current cell", Qt::Key_Delete, "|8|9| 0 名前 [] -1 R");
@@ -179,9 +166,8 @@ private slots:
         row("the options' OK with the drawn mode: the toolbar shows it", {}, "7|8|9| 0 名前 [] 0 N written",
             [](Window& w) {
                 w.w->action("mnOption")->trigger();
-                auto* options = w.w->findChild<QDialog*>("frmOption");
-                Child<QRadioButton>(options, "optRand")->click();
-                Child<QPushButton>(options, "CmdOK")->click();
+                Child<QRadioButton>(w.w->findChild<QDialog*>("frmOption"), "optRand")->click();
+                Child<QPushButton>(w.w->findChild<QDialog*>("frmOption"), "CmdOK")->click();
             });
         row("a right click's menu acts on the clicked sheet", {}, "7|8|9|@ 60 名前 [] -1 R", [](Window& w) {
             QTimer::singleShot(0, [&] {
@@ -199,21 +185,21 @@ private slots:
         win.m.view.BSheet[0] = "名前";
         win.w->SyncFromModel();
         steps(win);
-        QStringList cells, titles;
+        QStringList cells;
         for (int box : {0, 1, 12, 62})
             cells << (expected.startsWith('*') && !win.text(box).isEmpty() ? "*" : win.text(box));
-        for (const QString& question : win.platform.asked)
-            titles << question.section(" | ", 1, 1);
         const QByteArray settings = win.Read(kSettingsFileName);
-        QCOMPARE(QString("%1 %2 %3 [%4] %5")
-                         .arg(cells.join('|'))
-                         .arg(win.m.view.CurBox)
-                         .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles.join(", "))
-                         .arg(win.m.doc.DocChanged) +
-                     (win.w->action("RandRun")->isChecked() ? " N" : " R") +
-                     (settings == "<unreadable>"           ? ""
-                      : settings == SettingsFile(1, 0, 99) ? " written"
-                                                           : " ?"),
+        const QString titles = win.platform.asked.replaceInStrings(QRegularExpression("^.* \\| (.*) \\| \\d+$"), "\\1")
+                                   .join(", "),
+                      written = settings == "<unreadable>"           ? ""
+                                : settings == SettingsFile(1, 0, 99) ? " written"
+                                                                     : " ?";
+        QCOMPARE(QString("%1 %2 %3 [%4] %5 %6%7")
+                     .arg(cells.join('|'))
+                     .arg(win.m.view.CurBox)
+                     .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles)
+                     .arg(win.m.doc.DocChanged)
+                     .arg(win.w->action("RandRun")->isChecked() ? "N" : "R", written),
                  expected);
     }
 
@@ -239,11 +225,10 @@ private slots:
         };
         QStringList seen;
         for (auto key : {"Open", "Del", "Stop", "RandRun", "Info", "Help"}) {
-            QAction* a = win.w->action(key);
-            QWidget* button = bar->widgetForAction(a);
+            QWidget* button = bar->widgetForAction(win.w->action(key));
             const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
             seen << QString("%1%2%3").arg(button->toolTip(), name == button->toolTip() ? "" : " named " + name,
-                                          a->isIconVisibleInMenu() ? " iconInMenu" : "");
+                                          win.w->action(key)->isIconVisibleInMenu() ? " iconInMenu" : "");
         }
         QCOMPARE(seen.join(", "), "ﾌｧｲﾙを開く, 全てのｼｰﾄを消去, 終了, 乱数形式, ｼｰﾄ情報, ﾍﾙﾌﾟ");
         QCOMPARE(win.w->action("Open")->text() + win.w->action("mnCont")->text(), "開く(&O)...目次(&C)");
@@ -422,20 +407,18 @@ private slots:
         // settings: mode, lowest, highest; keys: T Tab, L R U D arrows, P N Page Up/Down, H Home, E End, X Escape,
         // r: a run starts unheard; shown: focus, "OK" if enabled, mode, both bars, LBMinMax(0), (1), LBKinds
         Columns<QList<int>, QString, QString>("settings", "keys", "shown");
-        const auto row = [](const char* name, QList<int> settings, const char* keys, const char* shown) {
-            QTest::newRow(name) << settings << QString(keys) << QString(shown);
-        };
-        row("50 and 60: lowest bar at 36, labels keep 50", {1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
-        row("escape presses Default and stays open", {1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
+        Row("50 and 60: lowest bar at 36, labels keep 50", QList<int>{1, 50, 60}, "", "optReal OK 1 36 60 50 60 25");
+        Row("escape presses Default and stays open", QList<int>{1, 50, 60}, "X", "optReal OK 0 0 99 0 99 100");
         // Qt's scroll bars take no focus: Tab went from the run mode straight to OK.
-        row("Tab: run mode, both bars drawn focused, OK", {0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
+        Row("Tab: run mode, both bars drawn focused, OK", QList<int>{0, 0, 99}, "TTT", "CmdOK OK 0 0 99 0 99 100");
         // The horizontal arrows moved the wrong way.
-        row("right and down arrows add 1, left and up take 1", {0, 10, 99}, "TRRLUDD", "HSMinMax0 OK 0 12 99 12 99 88");
-        row("Page Down adds 10, Page Up takes 10", {0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
-        row("End on lowest: 75 pushes highest to 99", {0, 0, 80}, "TE", "HSMinMax0 OK 0 75 99 75 99 25");
-        row("Home on highest: 24 pulls lowest to 0", {0, 50, 99}, "TTH", "HSMinMax1 OK 0 0 24 0 24 25");
+        Row("right and down arrows add 1, left and up take 1", QList<int>{0, 10, 99}, "TRRLUDD",
+            "HSMinMax0 OK 0 12 99 12 99 88");
+        Row("Page Down adds 10, Page Up takes 10", QList<int>{0, 30, 99}, "TNNP", "HSMinMax0 OK 0 40 99 40 99 60");
+        Row("End on lowest: 75 pushes highest to 99", QList<int>{0, 0, 80}, "TE", "HSMinMax0 OK 0 75 99 75 99 25");
+        Row("Home on highest: 24 pulls lowest to 0", QList<int>{0, 50, 99}, "TTH", "HSMinMax1 OK 0 0 24 0 24 25");
         // Settings changed under a run used to take effect in the middle of it; OK is off once the dialog hears of it.
-        row("OK refused during a run", {0, 0, 99}, "rTN", "HSMinMax0 0 10 99 10 99 90");
+        Row("OK refused during a run", QList<int>{0, 0, 99}, "rTN", "HSMinMax0 0 10 99 10 99 90");
     }
     void options() {
         QFETCH(QList<int>, settings);
@@ -479,18 +462,15 @@ private slots:
     void sheetInfo_data() {
         // figures: lowest, highest, distinct numbers; ranking: rank/number/occurrences ...
         Columns<QStringList, QString, QString>("sheets", "figures", "ranking");
-        const auto row = [](const char* name, const QStringList& sheets, const char* figures, const char* ranking) {
-            QTest::newRow(name) << sheets << figures << ranking;
-        };
-        row("no numbers", {"@ . @", "@"}, "- - -", "");
-        row("eight identical sheets rank their ten lowest first",
+        Row("no numbers", QStringList{"@ . @", "@"}, "- - -", "");
+        Row("eight identical sheets rank their ten lowest first",
             QStringList(8, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25"), "1 25 25",
             "1/1/8 1/2/8 1/3/8 1/4/8 1/5/8 1/6/8 1/7/8 1/8/8 1/9/8 1/10/8");
-        row("competition ranks 1, 2, 2, 4, 4, 4, 4", {"5 7 9 1 2", "5 7 9 3 4", "5"}, "1 9 7",
+        Row("competition ranks 1, 2, 2, 4, 4, 4, 4", QStringList{"5 7 9 1 2", "5 7 9 3 4", "5"}, "1 9 7",
             "1/5/3 2/7/2 2/9/2 4/1/1 4/2/1 4/3/1 4/4/1");
-        row("100 and a number in nine cells count, unranked", {"100 100 3 7 7 7 7 7 7 7 7 7", "0"}, "0 100 4",
-            "1/0/1 1/3/1");
-        row("loaded 5.5 counts as 6, 4.5 as 4", {"5.5 6 4.5", "4"}, "4 6 2", "1/4/2 1/6/2");
+        Row("100 and a number in nine cells count, unranked", QStringList{"100 100 3 7 7 7 7 7 7 7 7 7", "0"},
+            "0 100 4", "1/0/1 1/3/1");
+        Row("loaded 5.5 counts as 6, 4.5 as 4", QStringList{"5.5 6 4.5", "4"}, "4 6 2", "1/4/2 1/6/2");
     }
     void sheetInfo() {
         QFETCH(QStringList, sheets);

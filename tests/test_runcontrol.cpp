@@ -59,8 +59,7 @@ private slots:
         QStringList asked{QString("回数が%1回に到達したので終了します。 | 終了 | 54").arg(size)};
         if (c.endAnswer) asked.prepend("実行を終了します。よろしいですか? | 終了 | 52");
         QCOMPARE(g.platform.asked.mid(2), asked);
-        QCOMPARE(during, "一時停止");
-        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
+        QCOMPARE(during + " then " + Q(g.m.view.LBLineMess), "一時停止 then 編集モード");
         QVERIFY(!g.m.view.Timer1Enabled && !g.m.CommandEnabled("mn_End") &&
                 g.m.view.BBox[60].BackColor == Colour::White);
         g.m.Timer1_Timer();
@@ -84,8 +83,7 @@ private slots:
             }
     }
 
-    // The run ends inside the last call's closing yield. Fault mended: the roulette of a run
-    // ended there got restarted.
+    // The run ends inside the last call's closing yield. Fault mended: a run ended there restarted its roulette.
     void endRunRestoresEditLook() {
         Game g(Setting(1, 0, 99));
         SetSheet(g.m, 0, "1 2 3 4 5\n@ 6 7 8 .");
@@ -95,16 +93,15 @@ private slots:
             g.Call(n);
         g.platform.onYield = [&] { g.m.End(); };
         g.Call(7);
-        QCOMPARE(Q(g.m.view.LBLineMess), "編集モード");
         const QString normal = QStringList(5, QStringList(5, "Wk").join(' ')).join('\n');
         for (int s = 0; s < kSheets; ++s) {
             QCOMPARE(Grid(g.m, s, true), s == 1 ? QString(normal).replace(36, 2, "Nw") : normal);
             QCOMPARE(Q(g.m.view.BMess[s].Caption) + ColourLetter(g.m.view.BMess[s].BackColor), "F");
         }
-        QCOMPARE(Q(g.m.view.LBLog[0] + g.m.view.LBLog[6] + g.m.view.StatusText + g.m.view.LBInput + g.m.view.LBNum),
-                 "0");
+        QCOMPARE(Q(g.m.view.LBLineMess + "|" + g.m.view.LBLog[0] + g.m.view.LBLog[6] + g.m.view.StatusText +
+                   g.m.view.LBInput + g.m.view.LBNum + "|" + std::to_string(g.m.run.NumLog[0])),
+                 "編集モード|0|7"); // the history stays until the next Start
         QVERIFY(g.m.view.LBInputBackColor == Colour::White && !g.m.view.RunLabelsVisible && !g.m.view.Timer1Enabled);
-        QCOMPARE(int(g.m.run.NumLog[0]), 7); // the history stays until the next Start
     }
 
     // All sheets: No changes nothing, Yes gives each sheet the range's numbers shuffled apart, and "0" past a

@@ -173,16 +173,12 @@ private slots:
             // Now and then the edits' delayed write is let happen: then the file is there exactly when a
             // crash would lose something, holds what the window shows, and nothing else lies beside it.
             if (step % 2000 == 1999) {
-                QVERIFY2(QTest::qWaitFor(
-                             [&] {
-                                 const RecoveryFile file = ReadRecovery(folder);
-                                 return g.m.IsEditMode() && g.m.doc.DocChanged == 0
-                                            ? file.status == RecoveryFile::Status::None
-                                            : file.status == RecoveryFile::Status::Read &&
-                                                  file.state == CaptureRecovery(g.m);
-                             },
-                             1500),
-                         qPrintable(QString("step %1: the recovery file did not settle").arg(step)));
+                QTRY_VERIFY2_WITH_TIMEOUT(g.m.IsEditMode() && g.m.doc.DocChanged == 0
+                                              ? ReadRecovery(folder).status == RecoveryFile::Status::None
+                                              : ReadRecovery(folder).status == RecoveryFile::Status::Read &&
+                                                    ReadRecovery(folder).state == CaptureRecovery(g.m),
+                                          qPrintable(QString("step %1: the recovery file did not settle").arg(step)),
+                                          1500);
                 const QStringList known =
                     dropped + QStringList{kRecoveryFileName, "numbalo.rcv.lock", kSettingsFileName};
                 for (const QString& name :

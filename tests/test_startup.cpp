@@ -19,11 +19,8 @@ private slots:
     void startWithArguments_data() {
         // arguments: after the program's name, in the documents' folder
         Columns<QByteArrayList, QByteArray, QString>("arguments", "file", "outcome");
-        const auto row = [](const char* name, const QByteArrayList& arguments, const char* file,
-                            const char* outcome = "") {
-            QTest::newRow(name) << arguments << QByteArray(file) << QString(outcome);
-        };
-        row("an unknown option: the file is not opened", {"--bogus", "in.bng"}, "misused");
+        const auto row = [](auto name, QByteArrayList args, QByteArray f, QString out) { Row(name, args, f, out); };
+        row("an unknown option: the file is not opened", {"--bogus", "in.bng"}, "misused", "");
         row("a file relative to the current folder", {"in.bng"}, "in.bng", "in.bng [42]");
         row("a refused file: its refusal, then an untitled document", {"bad.bng"}, "bad.bng",
             "無題 [] | ﾌｧｲﾙ bad.bng は使用不可能な形式または他の形式で保存されています。 | 3");
