@@ -150,7 +150,8 @@ private slots:
     }
 
     // Edit commands on a first sheet "名前" of 7, 8, 9: cells 0, 1, 12, 62 ("*" any number), the current box, the
-    // sheet's name, the questions' titles, the changed mark, the run mode pressed, whether settings were written.
+    // sheet's name, the questions' titles, the changed mark, the run-mode buttons pressed (R, N), whether settings were
+    // written.
     void editCommands_data() {
         Columns<Steps, QString>("steps", "expected");
         const auto row = [](auto name, QKeySequence key, QString expected, Steps steps = {}) {
@@ -199,7 +200,9 @@ private slots:
                      .arg(win.m.view.CurBox)
                      .arg(Child<QGroupBox>(win.w.get(), "BSheet0")->title(), titles)
                      .arg(win.m.doc.DocChanged)
-                     .arg(win.w->action("RandRun")->isChecked() ? "N" : "R", written),
+                     .arg(QString(win.w->action("RealRun")->isChecked() ? "R" : "") +
+                              (win.w->action("RandRun")->isChecked() ? "N" : ""),
+                          written),
                  expected);
     }
 
