@@ -420,7 +420,11 @@ private slots:
             {'r', [&] { k.m.FillCurrentSheetRandom(); }},
             {'D', [&] { k.m.run.SysSetting.RunMode = 1; }},
             {'S', [&] { k.m.Start(); }},
-            {'T', [&] { std::ranges::for_each(std::views::iota(0, 20), [&](int) { k.m.Timer1_Timer(); }); }},
+            {'T',
+             [&] {
+                 for (int tick = 0; tick < 20; ++tick)
+                     k.m.Timer1_Timer();
+             }},
             {'L', [&] { k.m.LBInput_Click(); }},
             {'C', [&] { k.Call(7); }},
             {'E', [&] { k.m.EndRun(); }},
