@@ -35,7 +35,7 @@ NumberCell::NumberCell(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
-bool NumberCell::show(int number, bool called, bool latest, bool waiting) {
+bool NumberCell::setState(int number, bool called, bool latest, bool waiting) {
     if (number == number_ && called == called_ && latest == latest_ && waiting == waiting_)
         return false;
     number_ = number;
@@ -181,7 +181,7 @@ void frmBoard::ShowNumbers(const std::array<bool, 100>& called, int latest, cons
     for (int n = 0; n < 100; ++n) {
         const auto i = static_cast<std::size_t>(n);
         const bool inRange = n >= r.MinNumber && n <= r.MaxNumber;
-        numbers_[i]->show(inRange ? n : -1, called[i], n == latest, waiting[i]);
+        numbers_[i]->setState(inRange ? n : -1, called[i], n == latest, waiting[i]);
     }
     // Called numbers the range leaves out, ascending after the grid: a typed game may call them.
     std::vector<int> outside;
@@ -197,7 +197,7 @@ void frmBoard::ShowNumbers(const std::array<bool, 100>& called, int latest, cons
         const bool used = i < outside.size();
         outside_[i]->setVisible(used);
         if (used)
-            outside_[i]->show(outside[i], true, outside[i] == latest, false);
+            outside_[i]->setState(outside[i], true, outside[i] == latest, false);
     }
 }
 

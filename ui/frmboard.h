@@ -18,7 +18,7 @@ class NumberCell : public QWidget {
 public:
     explicit NumberCell(QWidget* parent);
     // Returns whether anything changed.
-    bool show(int number, bool called, bool latest, bool waiting);
+    bool setState(int number, bool called, bool latest, bool waiting);
     QSize sizeHint() const override { return {30, 22}; }
 
 protected:
